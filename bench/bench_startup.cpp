@@ -1,0 +1,102 @@
+// Start-up of the program to the window's first paint, beside a bare Qt
+// program that shows one label, each timed as a whole process.
+//   build/default/bench/bench_startup [runs]   (default 20 runs of each)
+#include "frmMain.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProcess>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// Ends the process as soon as the watched window has painted once.
+class FirstPaint : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !done) {
+            done = true;
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool done = false;
+};
+
+int runChild(int argc, char **argv, bool famescope)
+{
+    QApplication app(argc, argv);
+    FirstPaint watcher;
+    std::unique_ptr<QWidget> window;
+    if (famescope) {
+        window = std::make_unique<frmMain>();
+    } else {
+        auto label = std::make_unique<QLabel>(QStringLiteral("Hello"));
+        window = std::move(label);
+    }
+    window->installEventFilter(&watcher);
+    window->show();
+    return app.exec();
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc > 1 && (qstrcmp(argv[1], "--famescope") == 0 || qstrcmp(argv[1], "--bare") == 0))
+        return runChild(argc, argv, qstrcmp(argv[1], "--famescope") == 0);
+
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 20;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+
+    std::vector<double> bare;
+    std::vector<double> famescope;
+    // Interleaved, so that both see the same machine conditions.
+    for (int i = 0; i < runs + 1; ++i) {
+        for (const bool isFamescope : {false, true}) {
+            QProcess child;
+            child.setProcessEnvironment(env);
+            child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            QElapsedTimer timer;
+            timer.start();
+            child.start(QCoreApplication::applicationFilePath(),
+                        {isFamescope ? QStringLiteral("--famescope") : QStringLiteral("--bare")});
+            if (!child.waitForFinished(30000) || child.exitCode() != 0) {
+                std::fprintf(stderr, "child run failed\n");
+                return 1;
+            }
+            const double ms = timer.nsecsElapsed() / 1e6;
+            if (i > 0) // the first round only warms the file cache
+                (isFamescope ? famescope : bare).push_back(ms);
+        }
+    }
+    const double b = median(bare);
+    const double f = median(famescope);
+    std::printf("start-up to first paint, median of %d runs (%s platform)\n", runs,
+                qPrintable(env.value(QStringLiteral("QT_QPA_PLATFORM"))));
+    std::printf("  bare Qt label : %7.1f ms\n", b);
+    std::printf("  famescope     : %7.1f ms\n", f);
+    std::printf("  ratio         : %7.2f\n", f / b);
+    return 0;
+}
