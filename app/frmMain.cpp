@@ -1,12 +1,18 @@
 #include "frmMain.h"
 #include "ui_frmMain.h"
 
+#include "CelebrityModel.h"
+#include "database/DbFile.h"
+#include "database/LineParser.h"
+#include "database/Selection.h"
 #include "engine/compat.h"
 #include "engine/numerology.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QLineEdit>
-#include <QStringListModel>
 
 namespace {
 
@@ -23,15 +29,26 @@ bool reduceCaption(QLabel *label, int passes)
     return true;
 }
 
+void setIfValue(QLabel *label, const std::optional<QString> &text)
+{
+    if (text)
+        label->setText(*text);
+}
+
+// While loading, the window repaints at most once a frame; input is still
+// handled at every progress point.
+constexpr qint64 kFrameMs = 16;
+
 } // namespace
 
 frmMain::frmMain(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::frmMain>())
 {
     ui->setupUi(this);
     setFixedSize(size());
-    ui->List1->setModel(new QStringListModel(this));
+    celebrities = new CelebrityModel(this);
+    ui->List1->setModel(celebrities);
     fillDateLists();
-    connectDateEntry();
+    connectEvents();
     ui->List1->setFocus();
     CalcDOB();
 }
@@ -64,7 +81,7 @@ void frmMain::fillDateLists()
     }
 }
 
-void frmMain::connectDateEntry()
+void frmMain::connectEvents()
 {
     for (QComboBox *combo : {ui->cDay, ui->cMonth, ui->cYear}) {
         // The lists hold exactly the start-up items: no inline completion
@@ -79,6 +96,14 @@ void frmMain::connectDateEntry()
         connect(combo->lineEdit(), &QLineEdit::textEdited, this, &frmMain::CalcDOB);
         connect(combo, &QComboBox::activated, this, &frmMain::CalcDOB);
     }
+    connect(ui->Command2, &QPushButton::clicked, this, &frmMain::loadButtonClicked);
+    // A click selects after making the item current, the arrow keys before:
+    // the selection is what both have in common once they are done.
+    connect(ui->List1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection &selected) {
+                if (!selected.isEmpty())
+                    celebritySelected();
+            });
 }
 
 void frmMain::CalcDOB()
@@ -106,4 +131,84 @@ void frmMain::SetCompat()
         engine::compatPercent(ui->lpNumber->text(), ui->Label14->text(), ui->Label15->text());
     if (percent)
         ui->Label16->setText(*percent);
+}
+
+void frmMain::celebritySelected()
+{
+    const QModelIndexList selected = ui->List1->selectionModel()->selectedIndexes();
+    const QString item = selected.isEmpty() ? QString() : selected.first().data().toString();
+    const database::SelectionTexts texts = database::selectionTexts(item);
+    setIfValue(ui->Label9, texts.name);
+    setIfValue(ui->Label13, texts.birthDate);
+    setIfValue(ui->Label14, texts.lifePath);
+    setIfValue(ui->Label15, texts.attitude);
+    SetCompat();
+}
+
+void frmMain::loadButtonClicked()
+{
+    ui->Command2->hide();
+    // Repaint without the button, which covers part of the list, first.
+    if (letEventsRun())
+        LoadDB();
+}
+
+bool frmMain::letEventsRun()
+{
+    if (framePending && sinceFrame.elapsed() >= kFrameMs) {
+        framePending = false;
+        QCoreApplication::postEvent(this, new QEvent(QEvent::UpdateRequest));
+    }
+    QCoreApplication::processEvents();
+    return !closing;
+}
+
+void frmMain::LoadDB()
+{
+    loading = true;
+    database::DbFile file(QDir(QCoreApplication::applicationDirPath())
+                              .filePath(QStringLiteral("db.txt")));
+    celebrities->reserve(file.lineCountHint(), file.size());
+    database::LineParser parser(file.encoding());
+
+    const auto countText = [this] { return QString::number(celebrities->itemCount()); };
+    QByteArrayView line;
+    while (file.readLine(line)) {
+        if (const auto parts = parser.parse(line))
+            celebrities->append(parts->name, parts->tail);
+        if (database::isProgressCount(celebrities->itemCount())) {
+            celebrities->flush();
+            ui->stat->setText(countText() + QStringLiteral(" Names Loaded. (LOADING)"));
+            if (!letEventsRun()) {
+                loading = false;
+                return;
+            }
+        }
+    }
+    celebrities->flush();
+    ui->stat->setText(countText() + QStringLiteral(" Names Loaded. (COMPLETE)"));
+    loading = false;
+    // The last frame shows the whole list; nothing is held back any more.
+    framePending = false;
+    QCoreApplication::postEvent(this, new QEvent(QEvent::UpdateRequest));
+    letEventsRun();
+}
+
+bool frmMain::event(QEvent *event)
+{
+    if (event->type() == QEvent::UpdateRequest) {
+        if (loading && sinceFrame.isValid() && sinceFrame.elapsed() < kFrameMs) {
+            framePending = true;
+            return true;
+        }
+        sinceFrame.start();
+    }
+    return QWidget::event(event);
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    // A load in progress stops at its next step; the program then ends.
+    closing = true;
+    QWidget::closeEvent(event);
 }

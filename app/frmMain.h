@@ -1,9 +1,11 @@
 #pragma once
 
-// The one window. Its labels are the program's whole state: CalcDOB and
-// SetCompat read numbers back from them and write results into them, using
-// the pure functions of engine/.
+// The one window. Its labels are the program's whole state: CalcDOB, SetCompat
+// and the celebrity selection read numbers back from them and write results
+// into them through the pure functions of engine/ and database/; LoadDB fills
+// the celebrity list from db.txt, letting the window work between its lines.
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <memory>
@@ -11,6 +13,8 @@
 namespace Ui {
 class frmMain;
 }
+class CelebrityModel;
+class QLabel;
 
 class frmMain : public QWidget
 {
@@ -21,15 +25,32 @@ public:
     explicit frmMain(QWidget *parent = nullptr);
     ~frmMain() override;
 
+    // Reads db.txt beside the program into the celebrity list, showing its
+    // progress in the status line.
+    void LoadDB();
     // Recomputes the user's Life Path and Attitude numbers from the three
     // drop-downs, then the compatibility percentage.
     void CalcDOB();
     // Recomputes the compatibility percentage from the labels.
     void SetCompat();
 
+protected:
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void fillDateLists();
-    void connectDateEntry();
+    void connectEvents();
+    void loadButtonClicked();
+    void celebritySelected();
+    // Lets the window repaint and handle input in the middle of a load.
+    // False once the window has been closed.
+    bool letEventsRun();
 
     std::unique_ptr<Ui::frmMain> ui;
+    CelebrityModel *celebrities = nullptr;
+    bool loading = false;
+    bool closing = false;
+    bool framePending = false;
+    QElapsedTimer sinceFrame;
 };

@@ -1,0 +1,190 @@
+#include "CelebrityList.h"
+
+#include "CelebrityModel.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+CelebrityList::CelebrityList(QWidget *parent) : QAbstractItemView(parent)
+{
+    setSelectionMode(SingleSelection);
+    setSelectionBehavior(SelectRows);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollMode(ScrollPerItem);
+    setEditTriggers(NoEditTriggers);
+    setTabKeyNavigation(false);
+    setAutoScroll(false);
+}
+
+int CelebrityList::rowHeight() const { return fontMetrics().height() + 2; }
+
+int CelebrityList::rowCount() const { return model() ? model()->rowCount(rootIndex()) : 0; }
+
+int CelebrityList::visibleRows() const { return std::max(1, viewport()->height() / rowHeight()); }
+
+int CelebrityList::verticalOffset() const { return verticalScrollBar()->value() * rowHeight(); }
+
+QRect CelebrityList::visualRect(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return {};
+    const int top = (index.row() - verticalScrollBar()->value()) * rowHeight();
+    return {0, top, viewport()->width(), rowHeight()};
+}
+
+QModelIndex CelebrityList::indexAt(const QPoint &point) const
+{
+    if (!model() || point.y() < 0 || point.x() < 0 || point.x() >= viewport()->width())
+        return {};
+    const int row = verticalScrollBar()->value() + point.y() / rowHeight();
+    return row < rowCount() ? model()->index(row, 0, rootIndex()) : QModelIndex();
+}
+
+void CelebrityList::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    if (!index.isValid())
+        return;
+    const int row = index.row();
+    const int top = verticalScrollBar()->value();
+    const int shown = visibleRows();
+    switch (hint) {
+    case PositionAtTop:
+        verticalScrollBar()->setValue(row);
+        break;
+    case PositionAtBottom:
+        verticalScrollBar()->setValue(row - shown + 1);
+        break;
+    case PositionAtCenter:
+        verticalScrollBar()->setValue(row - shown / 2);
+        break;
+    case EnsureVisible:
+        if (row < top)
+            verticalScrollBar()->setValue(row);
+        else if (row >= top + shown)
+            verticalScrollBar()->setValue(row - shown + 1);
+        break;
+    }
+}
+
+QModelIndex CelebrityList::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers)
+{
+    const int count = rowCount();
+    if (count == 0)
+        return {};
+    const QModelIndex current = currentIndex();
+    // With no current item the first key lands on the first row.
+    if (!current.isValid())
+        return model()->index(0, 0, rootIndex());
+    int row = current.row();
+    switch (cursorAction) {
+    case MoveUp:
+    case MovePrevious:
+        --row;
+        break;
+    case MoveDown:
+    case MoveNext:
+        ++row;
+        break;
+    case MovePageUp:
+        row -= visibleRows() - 1;
+        break;
+    case MovePageDown:
+        row += visibleRows() - 1;
+        break;
+    case MoveHome:
+        row = 0;
+        break;
+    case MoveEnd:
+        row = count - 1;
+        break;
+    default:
+        return current;
+    }
+    return model()->index(std::clamp(row, 0, count - 1), 0, rootIndex());
+}
+
+void CelebrityList::setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command)
+{
+    const QModelIndex index = indexAt(rect.normalized().topLeft());
+    if (index.isValid())
+        selectionModel()->select(index, command);
+}
+
+QRegion CelebrityList::visualRegionForSelection(const QItemSelection &selection) const
+{
+    QRegion region;
+    const int top = verticalScrollBar()->value();
+    const int bottom = top + visibleRows();
+    for (const QItemSelectionRange &range : selection) {
+        const int first = std::max(range.top(), top);
+        const int last = std::min(range.bottom(), bottom);
+        if (first <= last) {
+            region += QRect(0, (first - top) * rowHeight(), viewport()->width(),
+                            (last - first + 1) * rowHeight());
+        }
+    }
+    return region;
+}
+
+void CelebrityList::updateGeometries()
+{
+    const int count = rowCount();
+    const int shown = visibleRows();
+    verticalScrollBar()->setSingleStep(1);
+    verticalScrollBar()->setPageStep(shown);
+    verticalScrollBar()->setRange(0, std::max(0, count - shown));
+    QAbstractItemView::updateGeometries();
+}
+
+void CelebrityList::scrollContentsBy(int, int) { viewport()->update(); }
+
+bool CelebrityList::viewportEvent(QEvent *event)
+{
+    // The base class asks the model for tooltips and the like per row; an
+    // item's whole text holds 500 blanks and is no tooltip.
+    if (event->type() == QEvent::ToolTip || event->type() == QEvent::WhatsThis)
+        return true;
+    return QAbstractItemView::viewportEvent(event);
+}
+
+QString CelebrityList::shownText(const QModelIndex &index)
+{
+    const QVariant name = index.data(CelebrityModel::NameRole);
+    return name.isValid() ? name.toString() : index.data(Qt::DisplayRole).toString();
+}
+
+void CelebrityList::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(viewport());
+    if (!model())
+        return;
+    const int height = rowHeight();
+    const int first = verticalScrollBar()->value() + event->rect().top() / height;
+    const int last = std::min(rowCount() - 1,
+                              verticalScrollBar()->value() + event->rect().bottom() / height);
+    const int width = viewport()->width();
+    const QModelIndex current = currentIndex();
+    const QPalette &pal = palette();
+    const bool active = hasFocus();
+    for (int row = first; row <= last; ++row) {
+        const QModelIndex index = model()->index(row, 0, rootIndex());
+        const QRect rect(0, (row - verticalScrollBar()->value()) * height, width, height);
+        const bool selected = selectionModel() && selectionModel()->isSelected(index);
+        if (selected)
+            painter.fillRect(rect, pal.brush(QPalette::Active, QPalette::Highlight));
+        painter.setPen(pal.color(QPalette::Active,
+                                 selected ? QPalette::HighlightedText : QPalette::Text));
+        // Drawn unclipped by text layout: a long name simply runs past the edge.
+        painter.drawText(rect.adjusted(2, 0, 0, 0),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         shownText(index));
+        if (active && index == current) {
+            QPen pen(pal.color(QPalette::Active, QPalette::Text));
+            pen.setStyle(Qt::DotLine);
+            painter.setPen(pen);
+            painter.drawRect(rect.adjusted(0, 0, -1, -1));
+        }
+    }
+}

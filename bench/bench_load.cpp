@@ -1,0 +1,214 @@
+// Loading db.txt through the real window, shown on the offscreen platform,
+// from the click on the load button to the completion text.
+//   build/default/bench/bench_load            (32,767 and 1,000,000 lines)
+//   build/default/bench/bench_load 200000     (one size of your choice)
+// It writes db.txt beside itself: files of generated, realistic names with
+// CR LF line ends. Peak memory is the growth of the process's peak resident
+// size (VmHWM, reset before each load) over its size before the load.
+#include "engine/numerology.h"
+#include "frmMain.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+const char *const kFirst[] = {
+    "James",  "Mary",    "John",   "Patricia", "Robert",  "Jennifer", "Michael", "Linda",
+    "William", "Elizabeth", "David", "Barbara", "Richard", "Susan",   "Joseph",  "Jessica",
+    "Thomas", "Sarah",   "Charles", "Karen",   "Christopher", "Nancy", "Daniel", "Lisa",
+    "Matthew", "Margaret", "Anthony", "Betty", "Mark",    "Sandra",   "Donald",  "Ashley",
+    "Émile",  "Zoë",     "Björn",  "Renée",    "José",    "Chloé",    "Søren",   "Ångström",
+    "Ava",    "Liam",    "Noah",   "Olivia",   "Ethan",   "Mia",      "Lucas",   "Isabella"};
+const char *const kLast[] = {
+    "Smith",  "Johnson", "Williams", "Brown",  "Jones",   "Garcia",   "Miller",  "Davis",
+    "Rodriguez", "Martinez", "Hernandez", "Lopez", "Gonzalez", "Wilson", "Anderson", "Thomas",
+    "Taylor", "Moore",   "Jackson", "Martin",  "Lee",     "Perez",    "Thompson", "White",
+    "Harris", "Sanchez", "Clark",  "Ramirez",  "Lewis",   "Robinson", "Walker",  "Young",
+    "Allen",  "King",    "Wright", "Scott",    "Torres",  "Nguyen",   "Hill",    "Flores",
+    "Green",  "Adams",   "Nelson", "Baker",    "Hall",    "Rivera",   "Campbell", "Mitchell",
+    "O'Brien", "McDonald", "van der Berg", "Müller", "Dubois", "Rossi", "Novák",  "Kowalski"};
+const char *const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
+                               "July",    "August",   "September", "October", "November", "December"};
+
+QByteArray generate(int lines)
+{
+    QRandomGenerator rng(20261208);
+    QByteArray bytes;
+    bytes.reserve(qsizetype(lines) * 36);
+    for (int i = 0; i < lines; ++i) {
+        const int month = rng.bounded(1, 13);
+        const int day = rng.bounded(1, 29);
+        const int year = rng.bounded(1900, 2011);
+        const QString name = QString::fromUtf8(kFirst[rng.bounded(int(std::size(kFirst)))]) + u' ' +
+                             QString::fromUtf8(kLast[rng.bounded(int(std::size(kLast)))]);
+        const QString yearText = QString::number(year);
+        const auto lp = engine::reduce(*engine::numberValue(QString::number(day)) +
+                                           *engine::numberValue(engine::convertMonth(
+                                               QLatin1String(kMonths[month - 1]))) +
+                                           *engine::numberValue(yearText),
+                                       6);
+        bytes += name.toUtf8() + ", " + QByteArray::number(month) + ' ' + QByteArray::number(day) +
+                 ' ' + yearText.toLatin1() + ',' + lp->toLatin1() + "\r\n";
+    }
+    return bytes;
+}
+
+long readStatusKb(const char *field)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+void resetPeak()
+{
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
+}
+
+struct LoadRun
+{
+    double seconds;
+    double maxGapMs;
+    int passes;
+    long growthKb;
+};
+
+LoadRun loadOnce(std::unique_ptr<frmMain> &window)
+{
+    window = std::make_unique<frmMain>();
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        std::fprintf(stderr, "window not exposed\n");
+    QCoreApplication::processEvents();
+
+    std::vector<qint64> passes;
+    QElapsedTimer clock;
+    QTimer ticker;
+    ticker.setInterval(0);
+    QObject::connect(&ticker, &QTimer::timeout, [&] { passes.push_back(clock.nsecsElapsed()); });
+    ticker.start();
+
+    resetPeak();
+    const long before = readStatusKb("VmRSS:");
+    auto *button = window->findChild<QPushButton *>(QStringLiteral("Command2"));
+    clock.start();
+    QTest::mouseClick(button, Qt::LeftButton);
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    const long peak = readStatusKb("VmHWM:");
+    ticker.stop();
+
+    double maxGap = 0;
+    for (std::size_t i = 1; i < passes.size(); ++i)
+        maxGap = std::max(maxGap, (passes[i] - passes[i - 1]) / 1e6);
+    return {seconds, maxGap, int(passes.size()), peak - before};
+}
+
+double timeMs(const std::function<void()> &action, int repeats)
+{
+    std::vector<double> times;
+    for (int i = 0; i < repeats; ++i) {
+        QElapsedTimer t;
+        t.start();
+        action();
+        // Includes the repaint the action asks for.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        times.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void benchSize(int lines, int runs)
+{
+    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("db.txt"));
+    {
+        QFile f(path);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(generate(lines));
+    }
+    const double fileMb = QFile(path).size() / 1048576.0;
+    std::vector<LoadRun> results;
+    std::unique_ptr<frmMain> window;
+    for (int i = 0; i < runs; ++i) {
+        window.reset();
+        results.push_back(loadOnce(window));
+    }
+    std::sort(results.begin(), results.end(),
+              [](const LoadRun &a, const LoadRun &b) { return a.seconds < b.seconds; });
+    const LoadRun &median = results[results.size() / 2];
+    long worstGrowth = 0;
+    double worstGap = 0;
+    for (const LoadRun &r : results) {
+        worstGrowth = std::max(worstGrowth, r.growthKb);
+        worstGap = std::max(worstGap, r.maxGapMs);
+    }
+    std::printf("%d data lines (%.1f MB file), %d run(s)\n", lines, fileMb, runs);
+    std::printf("  load, click to completion : %.3f s (median)\n", median.seconds);
+    std::printf("  event passes              : %d\n", median.passes);
+    std::printf("  longest gap between passes: %.1f ms (worst run)\n", worstGap);
+    std::printf("  peak memory growth        : %.1f MB = %.2f x the file (worst run)\n",
+                worstGrowth / 1024.0, worstGrowth / 1024.0 / fileMb);
+    std::printf("  status line               : %s\n",
+                qPrintable(window->findChild<QLabel *>(QStringLiteral("stat"))->text()));
+
+    // With the list loaded: a click on a celebrity, and a keystroke in a drop-down.
+    auto *list = window->findChild<QAbstractItemView *>(QStringLiteral("List1"));
+    int row = 0;
+    const double click = timeMs(
+        [&] {
+            const QRect r = list->visualRect(list->model()->index(row, 0));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+            row = (row + 1) % 10;
+        },
+        51);
+    QLineEdit *day = window->findChild<QComboBox *>(QStringLiteral("cDay"))->lineEdit();
+    bool type = true;
+    const double key = timeMs(
+        [&] {
+            QTest::keyClick(day, type ? Qt::Key_7 : Qt::Key_Backspace);
+            type = !type;
+        },
+        51);
+    std::printf("  click on a celebrity      : %.3f ms (median, with repaint)\n", click);
+    std::printf("  keystroke in cDay         : %.3f ms (median, with repaint)\n", key);
+    QFile::remove(path);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc > 1) {
+        benchSize(QString::fromLocal8Bit(argv[1]).toInt(), 3);
+        return 0;
+    }
+    benchSize(32767, 5);
+    benchSize(1000000, 1);
+    return 0;
+}

@@ -1,0 +1,118 @@
+#include "Collation.h"
+
+#include <QLocale>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <unicode/ucol.h>
+#endif
+
+namespace database {
+
+#ifdef Q_OS_WIN
+
+// Windows: the system's own linguistic comparison, the one its list boxes use.
+Collation::Collation() = default;
+Collation::~Collation() = default;
+
+void Collation::appendSortKey(QStringView text, std::string &out) const
+{
+    const DWORD flags = LCMAP_SORTKEY | LINGUISTIC_IGNORECASE;
+    const auto *src = reinterpret_cast<LPCWSTR>(text.utf16());
+    const int n = LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, src, int(text.size()), nullptr, 0,
+                                nullptr, nullptr, 0);
+    if (n <= 0)
+        return;
+    const std::size_t at = out.size();
+    out.resize(at + n);
+    LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, src, int(text.size()),
+                  reinterpret_cast<LPWSTR>(out.data() + at), n, nullptr, nullptr, 0);
+    // The key ends in a zero byte, which is no part of the order.
+    while (out.size() > at && out.back() == '\0')
+        out.pop_back();
+}
+
+int Collation::compareUtf8(QByteArrayView a, QByteArrayView b) const
+{
+    const QString x = QString::fromUtf8(a);
+    const QString y = QString::fromUtf8(b);
+    const int r = CompareStringEx(LOCALE_NAME_USER_DEFAULT, LINGUISTIC_IGNORECASE,
+                                  reinterpret_cast<LPCWSTR>(x.utf16()), int(x.size()),
+                                  reinterpret_cast<LPCWSTR>(y.utf16()), int(y.size()), nullptr,
+                                  nullptr, 0);
+    return r == 0 ? 0 : r - CSTR_EQUAL;
+}
+
+#else
+
+namespace {
+UCollator *ucol(void *p) { return static_cast<UCollator *>(p); }
+} // namespace
+
+Collation::Collation()
+{
+    // The C locale has no alphabet of its own; American English stands in.
+    QString name = QLocale::system().name();
+    if (name == QLatin1String("C") || name.isEmpty())
+        name = QStringLiteral("en_US");
+    UErrorCode status = U_ZERO_ERROR;
+    UCollator *c = ucol_open(name.toLatin1().constData(), &status);
+    if (U_FAILURE(status)) {
+        status = U_ZERO_ERROR;
+        c = ucol_open("", &status);
+    }
+    if (c) {
+        // Secondary strength: accents count, letter case does not.
+        ucol_setStrength(c, UCOL_SECONDARY);
+    }
+    collator = c;
+}
+
+Collation::~Collation()
+{
+    if (collator)
+        ucol_close(ucol(collator));
+}
+
+void Collation::appendSortKey(QStringView text, std::string &out) const
+{
+    if (!collator)
+        return;
+    const auto *src = reinterpret_cast<const UChar *>(text.utf16());
+    const std::size_t at = out.size();
+    // Most names fit a first guess; ICU tells the size when they do not.
+    std::size_t room = std::size_t(text.size()) * 3 + 16;
+    for (;;) {
+        out.resize(at + room);
+        const int32_t n = ucol_getSortKey(ucol(collator), src, int32_t(text.size()),
+                                          reinterpret_cast<uint8_t *>(out.data() + at),
+                                          int32_t(room));
+        if (n <= 0) {
+            out.resize(at);
+            return;
+        }
+        if (std::size_t(n) <= room) {
+            out.resize(at + n - 1); // without the terminating zero
+            return;
+        }
+        room = std::size_t(n);
+    }
+}
+
+int Collation::compareUtf8(QByteArrayView a, QByteArrayView b) const
+{
+    if (!collator)
+        return a.compare(b);
+    UErrorCode status = U_ZERO_ERROR;
+    const UCollationResult r =
+        ucol_strcollUTF8(ucol(collator), a.data(), int32_t(a.size()), b.data(), int32_t(b.size()),
+                         &status);
+    if (U_FAILURE(status))
+        return a.compare(b);
+    return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
+}
+
+#endif
+
+} // namespace database

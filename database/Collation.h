@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <string>
+
+// Alphabetical order as the platform's own sorted list box has it: letter case
+// ignored, accented letters beside their base letters, in the user's locale.
+
+namespace database {
+
+class Collation
+{
+public:
+    Collation();
+    ~Collation();
+    Collation(const Collation &) = delete;
+    Collation &operator=(const Collation &) = delete;
+
+    // Appends the binary sort key of the text: two texts compare as their
+    // keys compare bytewise. The key holds no zero byte.
+    void appendSortKey(QStringView text, std::string &out) const;
+
+    // Compares two UTF-8 texts in the same order; negative, zero or positive.
+    int compareUtf8(QByteArrayView a, QByteArrayView b) const;
+
+private:
+    void *collator = nullptr;
+};
+
+} // namespace database

@@ -1,0 +1,231 @@
+#include "ItemStore.h"
+#include "LineParser.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace database {
+
+namespace {
+
+// Small blocks keep the move on each insertion short; the block search runs
+// over a separate array of their last entries.
+constexpr std::size_t kBlockMax = 512;
+
+std::uint64_t keyPrefix(const char *key, std::size_t n)
+{
+    std::uint64_t prefix = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        prefix = (prefix << 8) | (i < n ? static_cast<unsigned char>(key[i]) : 0u);
+    return prefix;
+}
+
+// Tails made of blanks, commas and digits only (as well-formed dates are)
+// collate in the order of their bytes: blank before comma before digits.
+bool isPlainTail(QByteArrayView tail)
+{
+    for (const char c : tail) {
+        if (c != ' ' && c != ',' && (c < '0' || c > '9'))
+            return false;
+    }
+    return true;
+}
+
+// A tail of up to 17 blanks, commas and digits packed in base 13 so that
+// codes compare as the tails do (a shorter tail first); 0 for any other tail,
+// which is then compared in full.
+constexpr std::size_t kPackedTail = 17;
+
+std::uint64_t packTail(QByteArrayView tail)
+{
+    if (std::size_t(tail.size()) > kPackedTail)
+        return 0;
+    std::uint64_t code = 0;
+    for (std::size_t i = 0; i < kPackedTail; ++i) {
+        std::uint64_t digit = 0;
+        if (i < std::size_t(tail.size())) {
+            const char c = tail[qsizetype(i)];
+            digit = c == ' ' ? 1 : c == ',' ? 2 : (c >= '0' && c <= '9') ? std::uint64_t(c - '0' + 3) : 0;
+            if (digit == 0)
+                return 0;
+        }
+        code = code * 13 + digit;
+    }
+    return code;
+}
+
+} // namespace
+
+void ItemStore::reserve(qint64 lines, qint64 bytes)
+{
+    if (lines > 0 && lines < std::numeric_limits<Id>::max())
+        records.reserve(records.size() + std::size_t(lines));
+    if (bytes > 0) {
+        arena.reserve(arena.size() + std::size_t(bytes));
+        // Keys of Latin names take about as many bytes as the names; a
+        // reservation that is never touched costs no memory.
+        keys.reserve(keys.size() + std::size_t(bytes));
+    }
+}
+
+bool ItemStore::append(QByteArrayView nameUtf8, QByteArrayView tailUtf8)
+{
+    constexpr auto maxId = std::numeric_limits<Id>::max();
+    if (records.size() >= maxId || keys.size() >= maxId - 4096 || nameUtf8.size() >= (1 << 15))
+        return false;
+
+    const std::size_t keyAt = keys.size();
+    collation.appendSortKey(QString::fromUtf8(nameUtf8), keys);
+    const std::uint64_t prefix = keyPrefix(keys.data() + keyAt, keys.size() - keyAt);
+    keys.push_back('\0');
+
+    Record r;
+    r.text = arena.size();
+    r.nameBytes = std::uint64_t(nameUtf8.size());
+    r.plainTail = isPlainTail(tailUtf8) ? 1 : 0;
+    arena.insert(arena.end(), nameUtf8.begin(), nameUtf8.end());
+    arena.insert(arena.end(), tailUtf8.begin(), tailUtf8.end());
+    const Id id = Id(records.size());
+    records.push_back(r);
+    waiting.push_back({prefix, packTail(tailUtf8), id, std::uint32_t(keyAt)});
+    return true;
+}
+
+QByteArrayView ItemStore::nameBytes(Id id) const
+{
+    const Record &r = records[id];
+    return {arena.data() + r.text, qsizetype(r.nameBytes)};
+}
+
+QByteArrayView ItemStore::tailBytes(Id id) const
+{
+    const Record &r = records[id];
+    const std::uint64_t end = id + 1 < records.size() ? records[id + 1].text : arena.size();
+    const std::uint64_t start = r.text + r.nameBytes;
+    return {arena.data() + start, qsizetype(end - start)};
+}
+
+int ItemStore::compareTails(Id a, Id b) const
+{
+    const QByteArrayView x = tailBytes(a);
+    const QByteArrayView y = tailBytes(b);
+    if (records[a].plainTail && records[b].plainTail) {
+        const int c = std::memcmp(x.data(), y.data(), std::size_t(std::min(x.size(), y.size())));
+        return c != 0 ? c : int(x.size() > y.size()) - int(x.size() < y.size());
+    }
+    return collation.compareUtf8(x, y);
+}
+
+bool ItemStore::less(const Entry &a, const Entry &b) const
+{
+    if (a.prefix != b.prefix)
+        return a.prefix < b.prefix;
+    // Keys hold no zero byte but their end: a key that ended inside the
+    // prefix equals the other, else the rest decides.
+    if ((a.prefix & 0xFF) != 0) {
+        const int c = std::strcmp(keys.data() + a.keyAt + 8, keys.data() + b.keyAt + 8);
+        if (c != 0)
+            return c < 0;
+    }
+    if (a.tailCode != 0 && b.tailCode != 0)
+        return a.tailCode < b.tailCode;
+    return compareTails(a.id, b.id) < 0;
+}
+
+void ItemStore::insertSorted(const Entry &e)
+{
+    startsDirty = true;
+    if (blocks.empty()) {
+        blocks.emplace_back().push_back(e);
+        lasts.push_back(e);
+        return;
+    }
+    const auto cmp = [this](const Entry &x, const Entry &y) { return less(x, y); };
+    // The first block whose last entry sorts after e: all before it sort at
+    // or before e, so e goes into it behind its equals.
+    std::size_t b = std::size_t(std::upper_bound(lasts.begin(), lasts.end(), e, cmp) - lasts.begin());
+    if (b == blocks.size())
+        --b;
+    Block &block = blocks[b];
+    // Blocks grow by a quarter at a time: doubling would leave much of the
+    // order's memory unused.
+    if (block.size() == block.capacity())
+        block.reserve(std::min(kBlockMax + 1, block.size() + block.size() / 4 + 8));
+    block.insert(std::upper_bound(block.begin(), block.end(), e, cmp), e);
+    lasts[b] = block.back();
+    if (block.size() > kBlockMax) {
+        Block upper(block.begin() + kBlockMax / 2, block.end());
+        block.resize(kBlockMax / 2);
+        block.shrink_to_fit();
+        lasts[b] = block.back();
+        lasts.insert(lasts.begin() + std::ptrdiff_t(b) + 1, upper.back());
+        blocks.insert(blocks.begin() + std::ptrdiff_t(b) + 1, std::move(upper));
+    }
+}
+
+void ItemStore::commit()
+{
+    for (const Entry &e : waiting)
+        insertSorted(e);
+    sorted += qsizetype(waiting.size());
+    waiting.clear();
+}
+
+void ItemStore::refreshStarts() const
+{
+    if (!startsDirty && starts.size() == blocks.size())
+        return;
+    starts.resize(blocks.size());
+    qsizetype row = 0;
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        starts[i] = row;
+        row += qsizetype(blocks[i].size());
+    }
+    startsDirty = false;
+}
+
+const ItemStore::Entry &ItemStore::entryAt(qsizetype row) const
+{
+    if (row >= sorted)
+        return waiting[std::size_t(row - sorted)];
+    refreshStarts();
+    const auto next = std::upper_bound(starts.begin(), starts.end(), row);
+    const std::size_t b = std::size_t(next - starts.begin()) - 1;
+    return blocks[b][std::size_t(row - starts[b])];
+}
+
+qsizetype ItemStore::rowOf(const Entry &entry) const
+{
+    refreshStarts();
+    const auto cmp = [this](const Entry &x, const Entry &y) { return less(x, y); };
+    // The entry stands among its equals, which may span blocks.
+    auto b = std::size_t(std::lower_bound(lasts.begin(), lasts.end(), entry, cmp) - lasts.begin());
+    for (; b < blocks.size(); ++b) {
+        const Block &block = blocks[b];
+        for (auto at = std::lower_bound(block.begin(), block.end(), entry, cmp); at != block.end();
+             ++at) {
+            if (at->id == entry.id)
+                return starts[b] + (at - block.begin());
+            if (less(entry, *at))
+                return -1;
+        }
+    }
+    return -1;
+}
+
+QString ItemStore::name(Id id) const { return QString::fromUtf8(nameBytes(id)); }
+
+QString ItemStore::itemText(Id id) const
+{
+    const QString name = QString::fromUtf8(nameBytes(id));
+    const QString tail = QString::fromUtf8(tailBytes(id));
+    QString text;
+    text.reserve(name.size() + kBlankRun + tail.size());
+    text += name;
+    text += QString(kBlankRun, u' ');
+    text += tail;
+    return text;
+}
+
+} // namespace database

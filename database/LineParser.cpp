@@ -1,0 +1,79 @@
+#include "LineParser.h"
+
+#include <cstring>
+
+namespace database {
+
+namespace {
+
+bool isAscii(QByteArrayView bytes)
+{
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// Byte length of the longest prefix of valid UTF-8 that holds at most
+// `units` UTF-16 code units, never splitting a character.
+qsizetype utf8PrefixForUnits(QByteArrayView utf8, qsizetype units)
+{
+    qsizetype i = 0;
+    qsizetype used = 0;
+    while (i < utf8.size()) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const qsizetype len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        const qsizetype cost = len == 4 ? 2 : 1;
+        if (used + cost > units || i + len > utf8.size())
+            break;
+        used += cost;
+        i += len;
+    }
+    return i;
+}
+
+} // namespace
+
+std::optional<ItemParts> LineParser::parse(QByteArrayView line)
+{
+    const char *data = line.data();
+    const auto size = static_cast<std::size_t>(line.size());
+    if (size == 0)
+        return std::nullopt;
+    if (std::memchr(data, '#', size) || std::memchr(data, '&', size) || std::memchr(data, '(', size))
+        return std::nullopt;
+    const auto *comma = static_cast<const char *>(std::memchr(data, ',', size));
+    if (!comma)
+        return std::nullopt;
+
+    qsizetype first = 0;
+    qsizetype last = comma - data;
+    while (first < last && data[first] == ' ')
+        ++first;
+    while (last > first && data[last - 1] == ' ')
+        --last;
+    ItemParts parts{line.sliced(first, last - first), line.sliced(comma - data)};
+
+    if (encoding == Encoding::CodePage && !isAscii(line)) {
+        nameBuffer = decode(parts.name, encoding).toUtf8();
+        tailBuffer = decode(parts.tail, encoding).toUtf8();
+        parts.name = nameBuffer;
+        parts.tail = tailBuffer;
+    }
+    // A UTF-8 name has at least as many bytes as UTF-16 units.
+    if (parts.name.size() > kMaxNameUnits)
+        parts.name.truncate(utf8PrefixForUnits(parts.name, kMaxNameUnits));
+    return parts;
+}
+
+bool isProgressCount(qint64 count)
+{
+    for (; count >= 100; count /= 10) {
+        if (count % 100 == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace database

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// What the window shows for a selected list item, read back from the item's
+// text alone. A field whose step fails has no value and keeps what it showed.
+
+namespace database {
+
+// The date with each blank-framed month number 1..12 replaced by the month's
+// English name, in the order 1..12, each pass over the whole text.
+QString insertMonth(const QString &date);
+
+struct SelectionTexts
+{
+    std::optional<QString> name;      // Label9
+    std::optional<QString> birthDate; // Label13
+    std::optional<QString> lifePath;  // Label14
+    std::optional<QString> attitude;  // Label15
+};
+
+// The four display texts for an item (the empty text when nothing is selected).
+SelectionTexts selectionTexts(const QString &itemText);
+
+} // namespace database

@@ -1,0 +1,11 @@
+# Rebuilds the sample database from its source table and checks that the
+# committed data/db.txt is exactly that.
+execute_process(COMMAND ${MAKEDB} ${TSV} ${OUT} RESULT_VARIABLE rc ERROR_QUIET)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "makedb failed: ${rc}")
+endif()
+file(SHA256 ${OUT} built)
+file(SHA256 ${SAMPLE} committed)
+if(NOT built STREQUAL committed)
+    message(FATAL_ERROR "data/db.txt differs from what tools/makedb builds from ${TSV}")
+endif()

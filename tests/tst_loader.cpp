@@ -1,0 +1,346 @@
+#include "frmMain.h"
+
+#include <QAbstractItemView>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+// Loading db.txt through the window and selecting celebrities, driven as a
+// user would: a click on the load button, clicks and arrow keys in the list.
+class tst_loader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void load_sortsAndCounts();
+    void load_missingFile_completesWithZero();
+    void load_99Lines_showsNoProgress();
+    void load_progressTexts();
+    void load_lineEnds_data();
+    void load_lineEnds();
+    void load_sampleDatabase();
+    void load_past32767Lines_losesNothing();
+
+    void select_showsCelebrity_data();
+    void select_showsCelebrity();
+    void select_withArrowKeys();
+    void select_keepsFailedFieldsAndRunsCompat();
+    void select_longName_readsBack();
+    void select_duringLoad_atProgressPoint();
+    void close_duringLoad_stopsAtProgressPoint();
+
+private:
+    QString dbPath() const
+    {
+        return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("db.txt"));
+    }
+    void writeDb(const QByteArray &bytes);
+    QByteArray dataLines(int count, int skippedEvery = 0) const;
+    void clickLoad();
+    void clickRow(int row);
+    QLabel *label(const char *name) { return window->findChild<QLabel *>(QLatin1String(name)); }
+    QAbstractItemView *list() { return window->findChild<QAbstractItemView *>(QStringLiteral("List1")); }
+    QString rowText(int row) { return list()->model()->index(row, 0).data().toString(); }
+    // Runs `step` each time the window lets its events run, with the number
+    // of that moment (1 is the one before the load begins).
+    void atEachEventPass(std::function<void(int)> step);
+
+    std::unique_ptr<frmMain> window;
+    std::unique_ptr<QTimer> ticker;
+};
+
+void tst_loader::init()
+{
+    QFile::remove(dbPath());
+    window = std::make_unique<frmMain>();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void tst_loader::cleanup()
+{
+    ticker.reset();
+    window.reset();
+    QFile::remove(dbPath());
+}
+
+void tst_loader::writeDb(const QByteArray &bytes)
+{
+    QFile f(dbPath());
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray tst_loader::dataLines(int count, int skippedEvery) const
+{
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i) {
+        bytes += "Person " + QByteArray::number(100000 + i) + ", 1 1 1900,2\r\n";
+        if (skippedEvery && i % skippedEvery == 0)
+            bytes += "# skipped\r\n";
+    }
+    return bytes;
+}
+
+void tst_loader::clickLoad()
+{
+    auto *button = window->findChild<QPushButton *>(QStringLiteral("Command2"));
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void tst_loader::clickRow(int row)
+{
+    const QRect rect = list()->visualRect(list()->model()->index(row, 0));
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+void tst_loader::atEachEventPass(std::function<void(int)> step)
+{
+    ticker = std::make_unique<QTimer>();
+    ticker->setInterval(0);
+    auto pass = std::make_shared<int>(0);
+    connect(ticker.get(), &QTimer::timeout, ticker.get(), [pass, step] { step(++*pass); });
+    ticker->start();
+}
+
+void tst_loader::load_sortsAndCounts()
+{
+    writeDb("zed Zulu, 3 3 1903,7\r\n"
+            "# a comment, skipped\r\n"
+            "Émile Ange, 2 2 1902,8\r\n"
+            "   adam Smith  , 1 1 1901,9\r\n"
+            "no comma here\r\n"
+            "\r\n"
+            "Eve, 4 4 1904,1\r\n"
+            "Bert & Ernie, 5 5 1905,2\r\n"
+            "Adam smith, 6 6 1906,3");
+    clickLoad();
+    QVERIFY(!window->findChild<QPushButton *>(QStringLiteral("Command2"))->isVisible());
+    QCOMPARE(label("stat")->text(), QStringLiteral("5 Names Loaded. (COMPLETE)"));
+    const QString blanks(500, u' ');
+    const QStringList expected = {
+        "adam Smith" + blanks + ", 1 1 1901,9", "Adam smith" + blanks + ", 6 6 1906,3",
+        QString::fromUtf8("Émile Ange") + blanks + ", 2 2 1902,8", "Eve" + blanks + ", 4 4 1904,1",
+        "zed Zulu" + blanks + ", 3 3 1903,7"};
+    QCOMPARE(list()->model()->rowCount(), expected.size());
+    for (int row = 0; row < expected.size(); ++row)
+        QCOMPARE(rowText(row), expected[row]);
+}
+
+void tst_loader::load_missingFile_completesWithZero()
+{
+    clickLoad();
+    QCOMPARE(label("stat")->text(), QStringLiteral("0 Names Loaded. (COMPLETE)"));
+    QCOMPARE(list()->model()->rowCount(), 0);
+}
+
+void tst_loader::load_99Lines_showsNoProgress()
+{
+    writeDb(dataLines(99, 10));
+    QStringList seen;
+    atEachEventPass([&](int) { seen << label("stat")->text(); });
+    clickLoad();
+    QCOMPARE(seen.size(), 2);
+    QCOMPARE(seen.first(), QStringLiteral("Loading..."));
+    QCOMPARE(seen.last(), QStringLiteral("99 Names Loaded. (COMPLETE)"));
+}
+
+void tst_loader::load_progressTexts()
+{
+    // Two skipped lines follow the 100th item, and one follows each of 1001..1010.
+    QByteArray bytes = dataLines(100) + "#\r\nno comma\r\n" + dataLines(900);
+    for (int i = 0; i < 10; ++i)
+        bytes += dataLines(1) + "# skipped\r\n";
+    bytes += dataLines(5);
+    writeDb(bytes);
+    QStringList seen;
+    atEachEventPass([&](int) { seen << label("stat")->text().section(u' ', 0, 0); });
+    clickLoad();
+    const QStringList expected = {
+        "Loading...", "100",  "100",  "100",  "200",  "300",  "400",  "500",  "600",
+        "700",        "800",  "900",  "1000", "1001", "1001", "1002", "1002", "1003",
+        "1003",       "1004", "1004", "1005", "1005", "1006", "1006", "1007", "1007",
+        "1008",       "1008", "1009", "1009", "1015"};
+    QCOMPARE(seen, expected);
+    QCOMPARE(label("stat")->text(), QStringLiteral("1015 Names Loaded. (COMPLETE)"));
+}
+
+void tst_loader::load_lineEnds_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("count");
+    QTest::newRow("CR LF") << QByteArray("a, 1 1 1900,2\r\nb, 1 1 1900,2\r\n") << 2;
+    QTest::newRow("LF only") << QByteArray("a, 1 1 1900,2\nb, 1 1 1900,2\n") << 2;
+    QTest::newRow("CR only") << QByteArray("a, 1 1 1900,2\rb, 1 1 1900,2\r") << 2;
+    QTest::newRow("no end on the last line") << QByteArray("a, 1 1 1900,2\r\nb, 1 1 1900,2") << 2;
+    QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF" "a, 1 1 1900,2") << 1;
+}
+
+void tst_loader::load_lineEnds()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, count);
+    writeDb(bytes);
+    clickLoad();
+    QCOMPARE(list()->model()->rowCount(), count);
+    QVERIFY(rowText(0).startsWith(QStringLiteral("a ")));
+    QVERIFY(rowText(count - 1).endsWith(QStringLiteral(", 1 1 1900,2")));
+}
+
+void tst_loader::load_sampleDatabase()
+{
+    QFile sample(QStringLiteral(FAMESCOPE_SAMPLE_DB));
+    QVERIFY(sample.open(QIODevice::ReadOnly));
+    writeDb(sample.readAll());
+    clickLoad();
+    QCOMPARE(label("stat")->text(), QStringLiteral("473 Names Loaded. (COMPLETE)"));
+    const QAbstractItemModel *model = list()->model();
+    for (int row = 1; row < model->rowCount(); ++row) {
+        QVERIFY2(QString::localeAwareCompare(rowText(row - 1).section(u',', 0, 0).trimmed().toLower(),
+                                             rowText(row).section(u',', 0, 0).trimmed().toLower()) <= 0,
+                 qPrintable(rowText(row)));
+    }
+}
+
+void tst_loader::load_past32767Lines_losesNothing()
+{
+    writeDb(dataLines(41012));
+    QStringList seen;
+    atEachEventPass([&](int) { seen << label("stat")->text().section(u' ', 0, 0); });
+    clickLoad();
+    QCOMPARE(list()->model()->rowCount(), 41012);
+    QCOMPARE(label("stat")->text(), QStringLiteral("41012 Names Loaded. (COMPLETE)"));
+    QVERIFY(seen.contains(QStringLiteral("41009")));
+    QVERIFY(!seen.contains(QStringLiteral("41010")));
+    QVERIFY(rowText(41011).startsWith(QStringLiteral("Person 141011 ")));
+}
+
+void tst_loader::select_showsCelebrity_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("birthDate");
+    QTest::addColumn<QString>("lifePath");
+    QTest::addColumn<QString>("attitude");
+    QTest::addColumn<QString>("percent");
+    // The user is born on 1 January 1980: Life Path 2.
+    // Life Path score (2, 9) 20, Attitude score (8, 2) 10.
+    QTest::newRow("example") << QByteArray("Mara Quill, 7 28 1900,9") << " July 28 1900" << "9"
+                             << "8" << "30%";
+    QTest::newRow("day as month") << QByteArray("Mara Quill, 11 5 1900,6") << " November May 1900"
+                                  << "6" << "7" << "100%";
+    QTest::newRow("no blank after comma") << QByteArray("Mara Quill,7 28 1900,2")
+                                          << "7 28 1900" << "2" << "8" << "100%";
+}
+
+void tst_loader::select_showsCelebrity()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, birthDate);
+    QFETCH(QString, lifePath);
+    QFETCH(QString, attitude);
+    QFETCH(QString, percent);
+    writeDb(line + "\r\n");
+    clickLoad();
+    clickRow(0);
+    QCOMPARE(label("Label9")->text(), rowText(0).toUpper());
+    QVERIFY(label("Label9")->text().startsWith(QStringLiteral("MARA QUILL ")));
+    QCOMPARE(label("Label13")->text(), birthDate);
+    QCOMPARE(label("Label14")->text(), lifePath);
+    QCOMPARE(label("Label15")->text(), attitude);
+    QCOMPARE(label("Label16")->text(), percent);
+}
+
+void tst_loader::select_withArrowKeys()
+{
+    writeDb("B, 2 2 1902,3\r\nA, 1 1 1901,1\r\nC, 3 3 1903,5\r\n");
+    clickLoad();
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_Down);
+    QCOMPARE(label("Label13")->text(), QStringLiteral(" January 1 1901"));
+    QTest::keyClick(list(), Qt::Key_Down);
+    QCOMPARE(label("Label13")->text(), QStringLiteral(" February 2 1902"));
+    QCOMPARE(label("Label14")->text(), QStringLiteral("3"));
+    QTest::keyClick(list(), Qt::Key_End);
+    QCOMPARE(label("Label14")->text(), QStringLiteral("5"));
+    // Picking a new date recomputes against the same celebrity:
+    // user Life Path 2, celebrity 5 and Attitude 6 (3 + 3): 20 + 10.
+    QCOMPARE(label("Label16")->text(), QStringLiteral("30%"));
+}
+
+void tst_loader::select_keepsFailedFieldsAndRunsCompat()
+{
+    writeDb("A, 1 1 1901,1\r\nB, 7 28 1900\r\n");
+    clickLoad();
+    clickRow(0);
+    QCOMPARE(label("Label13")->text(), QStringLiteral(" January 1 1901"));
+    QCOMPARE(label("Label15")->text(), QStringLiteral("2"));
+    // No second comma: the date and Attitude stay, the Life Path becomes the
+    // blank after the first comma, and the percentage is recomputed.
+    clickRow(1);
+    QVERIFY(label("Label9")->text().startsWith(QStringLiteral("B ")));
+    QCOMPARE(label("Label13")->text(), QStringLiteral(" January 1 1901"));
+    QCOMPARE(label("Label14")->text(), QStringLiteral(" "));
+    QCOMPARE(label("Label15")->text(), QStringLiteral("2"));
+    // User Life Path 2: Life Path score 0, Attitude(2, 2) 10.
+    QCOMPARE(label("Label16")->text(), QStringLiteral("10%"));
+}
+
+void tst_loader::select_longName_readsBack()
+{
+    writeDb(QByteArray(700, 'N') + ", 7 28 1900,9\r\n");
+    clickLoad();
+    QCOMPARE(rowText(0), QString(499, u'N') + QString(500, u' ') + ", 7 28 1900,9");
+    clickRow(0);
+    QCOMPARE(label("Label13")->text(), QStringLiteral(" July 28 1900"));
+    QCOMPARE(label("Label14")->text(), QStringLiteral("9"));
+    QCOMPARE(label("Label15")->text(), QStringLiteral("8"));
+}
+
+void tst_loader::select_duringLoad_atProgressPoint()
+{
+    // A click at the progress point of 100 picks among the items loaded so
+    // far; the items loaded after it sort before the one clicked.
+    QByteArray bytes = "Zelda, 1 1 1900,4\r\nAaron, 2 3 1901,3\r\n" + dataLines(98)
+                       + dataLines(201).replace("Person 1", "Aa Person 2");
+    writeDb(bytes);
+    QString statAtClick;
+    atEachEventPass([&](int pass) {
+        if (pass == 2) {
+            statAtClick = label("stat")->text();
+            clickRow(0);
+        }
+    });
+    clickLoad();
+    QCOMPARE(statAtClick, QStringLiteral("100 Names Loaded. (LOADING)"));
+    // Aaron was the first row when clicked, and stays the current item.
+    QVERIFY(label("Label9")->text().startsWith(QStringLiteral("AARON ")));
+    QCOMPARE(label("Label13")->text(), QStringLiteral(" February March 1901"));
+    QCOMPARE(label("Label16")->text(), QStringLiteral("52%"));
+    QCOMPARE(label("stat")->text(), QStringLiteral("301 Names Loaded. (COMPLETE)"));
+    QVERIFY(list()->currentIndex().data().toString().startsWith(QStringLiteral("Aaron ")));
+    QVERIFY(list()->selectionModel()->isSelected(list()->currentIndex()));
+}
+
+void tst_loader::close_duringLoad_stopsAtProgressPoint()
+{
+    writeDb(dataLines(1000));
+    atEachEventPass([&](int pass) {
+        if (pass == 3)
+            window->close();
+    });
+    clickLoad();
+    QVERIFY(!window->isVisible());
+    QCOMPARE(label("stat")->text(), QStringLiteral("200 Names Loaded. (LOADING)"));
+    QCOMPARE(list()->model()->rowCount(), 200);
+}
+
+QTEST_MAIN(tst_loader)
+#include "tst_loader.moc"
