@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QPixmap>
 
 namespace {
 
@@ -39,12 +40,37 @@ void setIfValue(QLabel *label, const std::optional<QString> &text)
 // handled at every progress point.
 constexpr qint64 kFrameMs = 16;
 
+// Verdana where it is installed; elsewhere a sans of the same metrics.
+QFont windowFont(int pixelSize, bool bold = false, bool underline = false)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
+    // Pixel sizes match the layout at 96 dpi (8.25 pt is 11 px, 9.75 pt 13 px,
+    // 14.25 pt 19 px, 27.75 pt 37 px) and scale with the window.
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    font.setUnderline(underline);
+    return font;
+}
+
+void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
 } // namespace
+
+// Resources compiled into a static library are registered by hand.
+static void initResources() { Q_INIT_RESOURCE(famescope); }
 
 frmMain::frmMain(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::frmMain>())
 {
+    initResources();
     ui->setupUi(this);
     setFixedSize(size());
+    applyLook();
     celebrities = new CelebrityModel(this);
     ui->List1->setModel(celebrities);
     fillDateLists();
@@ -54,6 +80,70 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::frm
 }
 
 frmMain::~frmMain() = default;
+
+void frmMain::applyLook()
+{
+    setFont(windowFont(13));
+    setAutoFillBackground(true);
+    setColour(this, QPalette::Window, QColor(51, 91, 54));
+
+    // Each label draws its text from the top, wrapped at word boundaries and
+    // cut at its lower edge, over whatever lies behind it.
+    for (QLabel *label : findChildren<QLabel *>()) {
+        if (!label->objectName().startsWith(QLatin1String("Image"))) {
+            label->setWordWrap(true);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        }
+    }
+    struct Style
+    {
+        QWidget *widget;
+        int pixelSize;
+        bool bold;
+    };
+    const Style styles[] = {
+        {ui->Label1, 13, true},   {ui->Label6, 13, true},    {ui->Command2, 19, false},
+        {ui->Label3, 13, true},   {ui->Label2, 11, false},   {ui->lpNumber, 13, true},
+        {ui->Label7, 11, false},  {ui->aNumber, 13, true},   {ui->Label9, 13, true},
+        {ui->Label12, 11, false}, {ui->Label13, 11, true},   {ui->Label10, 11, false},
+        {ui->Label14, 11, true},  {ui->Label11, 11, false},  {ui->Label15, 11, true},
+        {ui->Label8, 13, true},   {ui->Label16, 37, true},   {ui->Command1, 11, true},
+        {ui->stat, 11, true}};
+    for (const Style &style : styles)
+        style.widget->setFont(windowFont(style.pixelSize, style.bold));
+
+    // The background picture is stretched into its box once, here: a label
+    // scaling its contents would rescale it smoothly on its first paint,
+    // which costs more than the rest of that paint together.
+    const qreal ratio = devicePixelRatioF();
+    QPixmap background = QPixmap(QStringLiteral(":/background.png"))
+                             .scaled(ui->Image3->size() * ratio, Qt::IgnoreAspectRatio,
+                                     Qt::FastTransformation);
+    background.setDevicePixelRatio(ratio);
+    ui->Image3->setPixmap(background);
+
+    setColour(ui->Label6, QPalette::WindowText, Qt::white);
+    setColour(ui->Label16, QPalette::WindowText, Qt::black);
+    ui->Label16->setAlignment(Qt::AlignCenter);
+    setColour(ui->Shape1, QPalette::Window, QColor(193, 207, 247));
+    setColour(ui->List1, QPalette::Base, QColor(216, 227, 243));
+    ui->Label5->setFont(windowFont(13, true, true));
+    ui->Label5->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    ui->Label5->setCursor(Qt::CrossCursor);
+
+    // What a screen reader announces for the controls without a caption.
+    ui->cDay->setAccessibleName(QStringLiteral("Day of birth"));
+    ui->cMonth->setAccessibleName(QStringLiteral("Month of birth"));
+    ui->cYear->setAccessibleName(QStringLiteral("Year of birth"));
+    ui->List1->setAccessibleName(QStringLiteral("Celebrity list"));
+    ui->Command1->setAccessibleName(ui->Command1->text());
+    ui->Command2->setAccessibleName(ui->Command2->text());
+    ui->Label5->setAccessibleName(ui->Label5->text());
+    ui->Image1->setAccessibleName(QStringLiteral("Famescope title banner"));
+    ui->Image2->setAccessibleName(QStringLiteral("Your information panel"));
+    ui->Image3->setAccessibleName(QStringLiteral("Background"));
+    ui->Shape1->setAccessibleName(QStringLiteral("Compatibility box"));
+}
 
 void frmMain::fillDateLists()
 {

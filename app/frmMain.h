@@ -39,6 +39,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void applyLook();
     void fillDateLists();
     void connectEvents();
     void loadButtonClicked();

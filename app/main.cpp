@@ -1,4 +1,5 @@
 #include "frmMain.h"
+#include "startup.h"
 
 #include <QApplication>
 
@@ -6,6 +7,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     frmMain window;
+    setApplicationInfo();
+    centreOnScreen(&window);
     window.show();
     return app.exec();
 }

@@ -1,0 +1,48 @@
+#include "widgets.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+WrapButton::WrapButton(QWidget *parent) : QPushButton(parent) {}
+
+void WrapButton::paintEvent(QPaintEvent *)
+{
+    QStylePainter p(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString caption = option.text;
+    option.text.clear();
+    p.drawControl(QStyle::CE_PushButtonBevel, option);
+
+    const QRect contents = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    p.setPen(palette().color(QPalette::ButtonText));
+    p.drawText(contents.adjusted(2, 1, -2, -1), Qt::AlignCenter | Qt::TextWordWrap, caption);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = style()->subElementRect(QStyle::SE_PushButtonFocusRect, &option, this);
+        p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}
+
+ShapeRect::ShapeRect(QWidget *parent) : QWidget(parent) {}
+
+void ShapeRect::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const QColor line = palette().color(QPalette::WindowText);
+    p.fillRect(rect(), line);
+    // The outline is one pixel of the layout wide, so it scales with it.
+    p.fillRect(rect().adjusted(1, 1, -1, -1), palette().color(QPalette::Window));
+}
+
+LinkLabel::LinkLabel(QWidget *parent) : QLabel(parent) {}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QLabel>
+#include <QPushButton>
+
+// Small widgets the window's look needs and Qt's own do not give.
+
+// A push button whose caption is centred and wrapped onto as many lines as
+// the button needs.
+class WrapButton : public QPushButton
+{
+    Q_OBJECT
+
+public:
+    explicit WrapButton(QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+// A filled rectangle with a thin outline in the text colour.
+class ShapeRect : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ShapeRect(QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+// A label that reports a click of the left mouse button.
+class LinkLabel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit LinkLabel(QWidget *parent = nullptr);
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+};
