@@ -2,6 +2,7 @@
 #include "ui_frmMain.h"
 
 #include "CelebrityModel.h"
+#include "links.h"
 #include "database/DbFile.h"
 #include "database/LineParser.h"
 #include "database/Selection.h"
@@ -65,7 +66,8 @@ void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
 // Resources compiled into a static library are registered by hand.
 static void initResources() { Q_INIT_RESOURCE(famescope); }
 
-frmMain::frmMain(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::frmMain>())
+frmMain::frmMain(QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::frmMain>()), launcher(links::systemLauncher())
 {
     initResources();
     ui->setupUi(this);
@@ -187,6 +189,8 @@ void frmMain::connectEvents()
         connect(combo, &QComboBox::activated, this, &frmMain::CalcDOB);
     }
     connect(ui->Command2, &QPushButton::clicked, this, &frmMain::loadButtonClicked);
+    connect(ui->Command1, &QPushButton::clicked, this, [this] { OpenSite(links::kDatabasePage); });
+    connect(ui->Label5, &LinkLabel::clicked, this, [this] { OpenSite(links::kHomePage); });
     // A click selects after making the item current, the arrow keys before:
     // the selection is what both have in common once they are done.
     connect(ui->List1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -213,6 +217,16 @@ void frmMain::CalcDOB()
     if (!reduceCaption(ui->aNumber, 4))
         return;
     SetCompat();
+}
+
+void frmMain::OpenSite(const QString &url)
+{
+    launcher->start(links::commandLine(qEnvironmentVariable("windir"), url));
+}
+
+void frmMain::setLauncher(std::unique_ptr<links::Launcher> replacement)
+{
+    launcher = std::move(replacement);
 }
 
 void frmMain::SetCompat()

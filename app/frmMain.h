@@ -15,6 +15,9 @@ class frmMain;
 }
 class CelebrityModel;
 class QLabel;
+namespace links {
+class Launcher;
+}
 
 class frmMain : public QWidget
 {
@@ -28,11 +31,16 @@ public:
     // Reads db.txt beside the program into the celebrity list, showing its
     // progress in the status line.
     void LoadDB();
+    // Opens a web page in the system's file browser without waiting for it.
+    void OpenSite(const QString &url);
     // Recomputes the user's Life Path and Attitude numbers from the three
     // drop-downs, then the compatibility percentage.
     void CalcDOB();
     // Recomputes the compatibility percentage from the labels.
     void SetCompat();
+
+    // Replaces how OpenSite starts the file browser (tests record instead).
+    void setLauncher(std::unique_ptr<links::Launcher> launcher);
 
 protected:
     bool event(QEvent *event) override;
@@ -50,6 +58,7 @@ private:
 
     std::unique_ptr<Ui::frmMain> ui;
     CelebrityModel *celebrities = nullptr;
+    std::unique_ptr<links::Launcher> launcher;
     bool loading = false;
     bool closing = false;
     bool framePending = false;

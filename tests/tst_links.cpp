@@ -1,0 +1,208 @@
+#include "frmMain.h"
+#include "links.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+class RecordingLauncher : public links::Launcher
+{
+public:
+    explicit RecordingLauncher(QStringList *started) : started(started) {}
+    void start(const QString &commandLine) override { *started << commandLine; }
+
+private:
+    QStringList *started;
+};
+
+} // namespace
+
+// The extended-database button and the credit line open the maker's pages.
+class tst_links : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void commandLine_data();
+    void commandLine();
+    void urls_haveTheirFixedForm();
+    void clicks_startOneCommandLineEach_data();
+    void clicks_startOneCommandLineEach();
+    void twoClicks_startTwice();
+    void desktopOpener_receivesEachUrlOnce();
+    void missingOpener_isSilent();
+
+private:
+    QStringList displayTexts() const;
+    void click(const char *element);
+
+    std::unique_ptr<frmMain> window;
+    QStringList started;
+};
+
+void tst_links::init()
+{
+    started.clear();
+    window = std::make_unique<frmMain>();
+    window->setLauncher(std::make_unique<RecordingLauncher>(&started));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void tst_links::cleanup()
+{
+    window.reset();
+    qunsetenv("windir");
+}
+
+QStringList tst_links::displayTexts() const
+{
+    QStringList texts;
+    for (const QLabel *label : window->findChildren<QLabel *>())
+        texts << label->objectName() + u'=' + label->text();
+    return texts;
+}
+
+void tst_links::click(const char *element)
+{
+    QWidget *w = window->findChild<QWidget *>(QLatin1String(element));
+    QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+}
+
+void tst_links::commandLine_data()
+{
+    QTest::addColumn<QString>("windir");
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("system folder") << "C:\\WINDOWS" << "http://a.example"
+                                   << "C:\\WINDOWS\\explorer.exe \"http://a.example\"";
+    QTest::newRow("no windir") << "" << "http://a.example/qz.html"
+                               << "\\explorer.exe \"http://a.example/qz.html\"";
+    QTest::newRow("url unchanged") << "D:\\Win" << "http://a.example/x y?z=\"1\""
+                                   << "D:\\Win\\explorer.exe \"http://a.example/x y?z=\"1\"\"";
+}
+
+void tst_links::commandLine()
+{
+    QFETCH(QString, windir);
+    QFETCH(QString, url);
+    QFETCH(QString, expected);
+    QCOMPARE(links::commandLine(windir, url), expected);
+}
+
+void tst_links::urls_haveTheirFixedForm()
+{
+    QVERIFY(links::kHomePage.startsWith(QStringLiteral("http://")));
+    QVERIFY(!links::kHomePage.endsWith(u'/'));
+    QCOMPARE(links::kHomePage.count(u'/'), 2);
+    QCOMPARE(links::kDatabasePage, links::kHomePage + QStringLiteral("/qz.html"));
+    QVERIFY(links::kHomePage.endsWith(QStringLiteral(".example")));
+}
+
+void tst_links::clicks_startOneCommandLineEach_data()
+{
+    QTest::addColumn<QByteArray>("element");
+    QTest::addColumn<QByteArray>("windir");
+    QTest::addColumn<QString>("expected");
+    const QString home = links::kHomePage;
+    const QString database = links::kDatabasePage;
+    QTest::newRow("button, windir set") << QByteArray("Command1") << QByteArray("C:\\WINDOWS")
+                                        << "C:\\WINDOWS\\explorer.exe \"" + database + u'"';
+    QTest::newRow("button, windir unset") << QByteArray("Command1") << QByteArray()
+                                          << "\\explorer.exe \"" + database + u'"';
+    QTest::newRow("credit, windir set") << QByteArray("Label5") << QByteArray("C:\\WINDOWS")
+                                        << "C:\\WINDOWS\\explorer.exe \"" + home + u'"';
+    QTest::newRow("credit, windir unset") << QByteArray("Label5") << QByteArray()
+                                          << "\\explorer.exe \"" + home + u'"';
+}
+
+void tst_links::clicks_startOneCommandLineEach()
+{
+    QFETCH(QByteArray, element);
+    QFETCH(QByteArray, windir);
+    QFETCH(QString, expected);
+    if (windir.isEmpty())
+        qunsetenv("windir");
+    else
+        qputenv("windir", windir);
+    const QStringList before = displayTexts();
+    click(element.constData());
+    QCOMPARE(started, QStringList{expected});
+    QCOMPARE(displayTexts(), before);
+    auto *button = window->findChild<QPushButton *>(QStringLiteral("Command1"));
+    QVERIFY(button->isVisible());
+    QVERIFY(button->isEnabled());
+}
+
+void tst_links::twoClicks_startTwice()
+{
+    click("Command1");
+    click("Command1");
+    click("Label5");
+    click("Label5");
+    QCOMPARE(started.size(), 4);
+    QCOMPARE(started[0], started[1]);
+    QCOMPARE(started[2], started[3]);
+    QVERIFY(started[0] != started[2]);
+}
+
+void tst_links::desktopOpener_receivesEachUrlOnce()
+{
+#ifdef Q_OS_UNIX
+    // A stand-in for the desktop's opener records what it is given.
+    QTemporaryDir bin;
+    const QString log = bin.filePath(QStringLiteral("opened.txt"));
+    QFile script(bin.filePath(QStringLiteral("xdg-open")));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf '%s|%s\\n' \"$#\" \"$1\" >> '" + log.toUtf8() + "'\n");
+    script.close();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.path().toUtf8() + ':' + path);
+    qputenv("windir", "C:\\WINDOWS");
+    window->setLauncher(links::systemLauncher());
+
+    click("Command1");
+    click("Label5");
+    qputenv("PATH", path);
+
+    QStringList lines;
+    QTRY_VERIFY_WITH_TIMEOUT(([&] {
+                                 QFile f(log);
+                                 if (!f.open(QIODevice::ReadOnly))
+                                     return false;
+                                 lines = QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+                                 return lines.size() >= 2;
+                             }()),
+                             10000);
+    lines.sort();
+    QStringList expected = {QStringLiteral("1|") + links::kDatabasePage,
+                            QStringLiteral("1|") + links::kHomePage};
+    expected.sort();
+    QCOMPARE(lines, expected);
+#else
+    QSKIP("The desktop opener is a Unix stand-in");
+#endif
+}
+
+void tst_links::missingOpener_isSilent()
+{
+    const QByteArray path = qgetenv("PATH");
+    QTemporaryDir empty;
+    qputenv("PATH", empty.path().toUtf8());
+    window->setLauncher(links::systemLauncher());
+    const QStringList before = displayTexts();
+    click("Command1");
+    click("Label5");
+    qputenv("PATH", path);
+    QCOMPARE(displayTexts(), before);
+    QVERIFY(window->isVisible());
+}
+
+QTEST_MAIN(tst_links)
+#include "tst_links.moc"
