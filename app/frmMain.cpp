@@ -37,6 +37,18 @@ void setIfValue(QLabel *label, const std::optional<QString> &text)
         label->setText(*text);
 }
 
+// A label one line high shows the start of its text only, but lays out all of
+// it on every paint: a name or date from a line of megabytes would freeze the
+// window. Such a text is shown by its first few thousand characters, far more
+// than any first line can hold.
+constexpr qsizetype kShownMax = 4096;
+
+void setShownIfValue(QLabel *label, const std::optional<QString> &text)
+{
+    if (text)
+        label->setText(text->size() > kShownMax ? text->left(kShownMax) : *text);
+}
+
 // While loading, the window repaints at most once a frame; input is still
 // handled at every progress point.
 constexpr qint64 kFrameMs = 16;
@@ -242,8 +254,8 @@ void frmMain::celebritySelected()
     const QModelIndexList selected = ui->List1->selectionModel()->selectedIndexes();
     const QString item = selected.isEmpty() ? QString() : selected.first().data().toString();
     const database::SelectionTexts texts = database::selectionTexts(item);
-    setIfValue(ui->Label9, texts.name);
-    setIfValue(ui->Label13, texts.birthDate);
+    setShownIfValue(ui->Label9, texts.name);
+    setShownIfValue(ui->Label13, texts.birthDate);
     setIfValue(ui->Label14, texts.lifePath);
     setIfValue(ui->Label15, texts.attitude);
     SetCompat();

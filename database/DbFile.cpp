@@ -157,7 +157,8 @@ void DbFile::scanEncodingAndLines()
         lines += countLineEnds(view, lastWasCr);
         last = view.back();
     }
-    if (last != '\n' && last != '\r')
+    // A last line without a line end still counts; the mark alone makes none.
+    if (last != '\n' && last != '\r' && fileSize > (bom ? 3 : 0))
         ++lines;
     lineHint = lines;
     enc = (bom || checker.finish()) ? Encoding::Utf8 : Encoding::CodePage;

@@ -1,0 +1,366 @@
+#include "frmMain.h"
+
+#include <QAbstractItemView>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+// Bad input of every kind, through the real window: each case checks what
+// the user ends up seeing, not only that nothing crashed.
+class tst_hostile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void file_countsAndItems_data();
+    void file_countsAndItems();
+    void file_directory_loadsNothing();
+    void file_unreadable_loadsNothing();
+    void file_randomBinary_matchesTheRules();
+    void file_fiftyMegabyteLine();
+    void file_millionLines();
+    void file_truncatedWhileLoading_keepsWhatWasRead();
+    void file_replacedWhileLoading_readsTheOpenFile();
+    void list_clicksAndKeysAtEveryProgressPoint();
+
+    void typing_extremeTexts_data();
+    void typing_extremeTexts();
+
+private:
+    QString dbPath() const
+    {
+        return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("db.txt"));
+    }
+    void writeDb(const QByteArray &bytes, const QString &path = {});
+    void clickLoad();
+    void clickRow(int row);
+    QLabel *label(const char *name) { return window->findChild<QLabel *>(QLatin1String(name)); }
+    QAbstractItemView *list() { return window->findChild<QAbstractItemView *>(QStringLiteral("List1")); }
+    int rows() { return list()->model()->rowCount(); }
+    QString rowText(int row) { return list()->model()->index(row, 0).data().toString(); }
+    void atEachEventPass(std::function<void(int)> step);
+    static QByteArray numberedLines(int count);
+
+    std::unique_ptr<frmMain> window;
+    std::unique_ptr<QTimer> ticker;
+};
+
+void tst_hostile::init()
+{
+    QFile::remove(dbPath());
+    QDir(dbPath()).removeRecursively();
+    window = std::make_unique<frmMain>();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void tst_hostile::cleanup()
+{
+    ticker.reset();
+    window.reset();
+    QFile(dbPath()).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile::remove(dbPath());
+    QDir(dbPath()).removeRecursively();
+}
+
+void tst_hostile::writeDb(const QByteArray &bytes, const QString &path)
+{
+    QFile f(path.isEmpty() ? dbPath() : path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+void tst_hostile::clickLoad()
+{
+    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
+}
+
+void tst_hostile::clickRow(int row)
+{
+    const QRect rect = list()->visualRect(list()->model()->index(row, 0));
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+void tst_hostile::atEachEventPass(std::function<void(int)> step)
+{
+    ticker = std::make_unique<QTimer>();
+    ticker->setInterval(0);
+    auto pass = std::make_shared<int>(0);
+    connect(ticker.get(), &QTimer::timeout, ticker.get(), [pass, step] { step(++*pass); });
+    ticker->start();
+}
+
+// Lines of 32 bytes each: "P0000001, 1 1 1900,2" padded with blanks.
+QByteArray tst_hostile::numberedLines(int count)
+{
+    QByteArray bytes;
+    bytes.reserve(qsizetype(count) * 32);
+    for (int i = 1; i <= count; ++i) {
+        QByteArray line = 'P' + QByteArray::number(i).rightJustified(7, '0') + ", 1 1 1900,2";
+        bytes += line.leftJustified(30, ' ') + "\r\n";
+    }
+    return bytes;
+}
+
+void tst_hostile::file_countsAndItems_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("items"); // name and tail of each item, in list order
+    const auto blanks = QString(500, u' ');
+    QTest::newRow("empty file") << QByteArray() << QStringList{};
+    QTest::newRow("only commas") << QByteArray(",,,,\r\n,\r\n,,")
+                                 << QStringList{blanks + ",", blanks + ",,", blanks + ",,,,"};
+    QTest::newRow("only blanks") << QByteArray("     \r\n \r\n\r\n   ") << QStringList{};
+    QTest::newRow("CR only") << QByteArray("b,2\ra,1\r") << QStringList{"a" + blanks + ",1", "b" + blanks + ",2"};
+    QTest::newRow("LF only") << QByteArray("b,2\na,1\n") << QStringList{"a" + blanks + ",1", "b" + blanks + ",2"};
+    QTest::newRow("mixed ends") << QByteArray("c,3\r\nb,2\na,1\rd,4")
+                                << QStringList{"a" + blanks + ",1", "b" + blanks + ",2",
+                                               "c" + blanks + ",3", "d" + blanks + ",4"};
+    QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF" "Zo\xC3\xAB, 1 1 1900,2")
+                                << QStringList{QString::fromUtf8("Zoë") + blanks + ", 1 1 1900,2"};
+    QTest::newRow("invalid UTF-8 read as Windows-1252")
+        << QByteArray("Zo\xEB, 1 1 1900,2\r\nBj\xC3\xB6rk,1")
+        << QStringList{QString::fromUtf8("BjÃ¶rk") + blanks + ",1",
+                       QString::fromUtf8("Zoë") + blanks + ", 1 1 1900,2"};
+    QTest::newRow("NUL bytes") << QByteArray("a\0b,1\r\n\0,2", 10)
+                               << QStringList{QString(QChar(0)) + blanks + ",2",
+                                              QStringLiteral("a") + QChar(0) + "b" + blanks + ",1"};
+    QTest::newRow("name of 10000 characters")
+        << QByteArray(10000, 'N') + ", 7 28 1900,9"
+        << QStringList{QString(499, u'N') + blanks + ", 7 28 1900,9"};
+}
+
+void tst_hostile::file_countsAndItems()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, items);
+    writeDb(bytes);
+    clickLoad();
+    QCOMPARE(label("stat")->text(), QString::number(items.size()) + " Names Loaded. (COMPLETE)");
+    QStringList shown;
+    for (int row = 0; row < rows(); ++row)
+        shown << rowText(row);
+    QCOMPARE(shown, items);
+    // Every item reads back; the last one's data shows.
+    if (!items.isEmpty()) {
+        clickRow(rows() - 1);
+        QCOMPARE(label("Label9")->text().left(10), items.last().toUpper().left(10));
+    }
+}
+
+void tst_hostile::file_directory_loadsNothing()
+{
+    QVERIFY(QDir().mkpath(dbPath()));
+    clickLoad();
+    QCOMPARE(label("stat")->text(), QStringLiteral("0 Names Loaded. (COMPLETE)"));
+    QCOMPARE(rows(), 0);
+}
+
+void tst_hostile::file_unreadable_loadsNothing()
+{
+#ifdef Q_OS_LINUX
+    // For root no permission bits forbid reading; a file whose every read
+    // fails stands in for an unreadable one.
+    if (::geteuid() == 0)
+        QVERIFY(QFile::link(QStringLiteral("/proc/self/clear_refs"), dbPath()));
+    else
+#endif
+    {
+        writeDb("a, 1 1 1900,2\r\n");
+        QVERIFY(QFile(dbPath()).setPermissions({}));
+    }
+    clickLoad();
+    QCOMPARE(label("stat")->text(), QStringLiteral("0 Names Loaded. (COMPLETE)"));
+    QCOMPARE(rows(), 0);
+}
+
+void tst_hostile::file_randomBinary_matchesTheRules()
+{
+    QRandomGenerator rng(42);
+    QByteArray bytes(200000, Qt::Uninitialized);
+    for (char &c : bytes) {
+        // Plenty of line ends and commas among the noise.
+        const quint32 r = rng.bounded(256);
+        c = r < 8 ? '\r' : r < 16 ? '\n' : r < 40 ? ',' : char(rng.bounded(256));
+    }
+    writeDb(bytes);
+    // The rules, applied the plain way.
+    int expected = 0;
+    for (const QByteArray &line : QByteArray(bytes).replace("\r\n", "\n").replace('\r', '\n').split('\n')) {
+        if (line.contains(',') && !line.contains('#') && !line.contains('&') && !line.contains('('))
+            ++expected;
+    }
+    clickLoad();
+    QCOMPARE(label("stat")->text(), QString::number(expected) + " Names Loaded. (COMPLETE)");
+    QCOMPARE(rows(), expected);
+    clickRow(0);
+}
+
+void tst_hostile::file_fiftyMegabyteLine()
+{
+    // One line of 50 MB after a name and a date, then one without a comma.
+    QByteArray bytes = "Giant, 1 2 1900,3";
+    bytes += QByteArray(50 * 1024 * 1024, '7');
+    bytes += "\r\n";
+    bytes += QByteArray(5 * 1024 * 1024, 'x');
+    writeDb(bytes);
+    bytes.clear();
+    clickLoad();
+    QCOMPARE(label("stat")->text(), QStringLiteral("1 Names Loaded. (COMPLETE)"));
+    QCOMPARE(rows(), 1);
+    clickRow(0);
+    QVERIFY(label("Label9")->text().startsWith(QStringLiteral("GIANT      ")));
+    // The name label shows the start of the 50 MB item; laying out all of it
+    // on each paint would freeze the window.
+    QVERIFY(label("Label9")->text().size() <= 4096);
+    QElapsedTimer paint;
+    paint.start();
+    (void)window->grab();
+    QVERIFY(paint.elapsed() < 2000);
+    QCOMPARE(label("Label13")->text(), QStringLiteral(" January February 1900"));
+    QCOMPARE(label("Label14")->text(), QStringLiteral("3"));
+    QCOMPARE(label("Label15")->text(), QStringLiteral("3"));
+    // User Life Path 2: Life Path score (2, 3) 50, Attitude score (3, 2) 5.
+    QCOMPARE(label("Label16")->text(), QStringLiteral("55%"));
+}
+
+void tst_hostile::file_millionLines()
+{
+    writeDb(numberedLines(1000000));
+    clickLoad();
+    QCOMPARE(label("stat")->text(), QStringLiteral("1000000 Names Loaded. (COMPLETE)"));
+    QCOMPARE(rows(), 1000000);
+    QVERIFY(rowText(0).startsWith(QStringLiteral("P0000001 ")));
+    QVERIFY(rowText(999999).startsWith(QStringLiteral("P1000000 ")));
+    QVERIFY(rowText(123455).startsWith(QStringLiteral("P0123456 ")));
+}
+
+void tst_hostile::file_truncatedWhileLoading_keepsWhatWasRead()
+{
+    const int total = 20000;
+    const QByteArray bytes = numberedLines(total);
+    writeDb(bytes);
+    atEachEventPass([&](int pass) {
+        if (pass == 2)
+            QVERIFY(QFile(dbPath()).resize(0));
+    });
+    clickLoad();
+    const int loaded = rows();
+    QVERIFY(loaded >= 100);
+    QVERIFY(loaded < total);
+    QCOMPARE(label("stat")->text(), QString::number(loaded) + " Names Loaded. (COMPLETE)");
+    // Exactly the first lines of the file, none cut short.
+    for (int row = 0; row < loaded; row += 97) {
+        const QString expected = QString::fromLatin1(bytes.mid(qsizetype(row) * 32, 8));
+        QVERIFY2(rowText(row).startsWith(expected + u' '), qPrintable(rowText(row).left(20)));
+        QVERIFY(rowText(row).endsWith(QStringLiteral(", 1 1 1900,2          ")));
+    }
+}
+
+void tst_hostile::file_replacedWhileLoading_readsTheOpenFile()
+{
+    writeDb(numberedLines(5000));
+    const QString other = dbPath() + QStringLiteral(".new");
+    writeDb("Other, 1 1 1900,2\r\n", other);
+    atEachEventPass([&](int pass) {
+        if (pass == 2) {
+            QFile::remove(dbPath());
+            QVERIFY(QFile::rename(other, dbPath()));
+        }
+    });
+    clickLoad();
+    QCOMPARE(label("stat")->text(), QStringLiteral("5000 Names Loaded. (COMPLETE)"));
+    QVERIFY(rowText(4999).startsWith(QStringLiteral("P0005000 ")));
+}
+
+void tst_hostile::list_clicksAndKeysAtEveryProgressPoint()
+{
+    writeDb(numberedLines(3000));
+    QStringList shown;
+    atEachEventPass([&](int pass) {
+        if (pass < 2)
+            return;
+        // Alternately a click on the first row and a step down by keyboard.
+        if (pass % 2 == 0) {
+            clickRow(0);
+        } else {
+            list()->setFocus();
+            QTest::keyClick(list(), Qt::Key_Down);
+        }
+        shown << label("Label9")->text().left(8);
+    });
+    clickLoad();
+    ticker->stop();
+    QCOMPARE(label("stat")->text(), QStringLiteral("3000 Names Loaded. (COMPLETE)"));
+    QVERIFY(shown.size() > 40);
+    // Every click showed the first item; every key the one below it.
+    for (int i = 0; i < shown.size(); ++i)
+        QCOMPARE(shown[i], i % 2 == 0 ? QStringLiteral("P0000001") : QStringLiteral("P0000002"));
+}
+
+void tst_hostile::typing_extremeTexts_data()
+{
+    QTest::addColumn<QByteArray>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("lifePath"); // empty: the numbers stay as they were
+    QTest::addColumn<QString>("attitude");
+    const QString nines(3641, u'9');
+    const QString huge(40000, u'a');
+    const QString controls = QStringLiteral("\x01\x02\x1b\t\x7f");
+    const QString emoji = QString::fromUtf8("😀🎉");
+    for (const char *field : {"cDay", "cMonth", "cYear"}) {
+        const QByteArray f(field);
+        const bool month = f == "cMonth";
+        // A month text never fails: anything that is no month name counts 0.
+        QTest::newRow(f + ": 3641 nines") << f << nines << (month ? "1" : "") << (month ? "1" : "");
+        QTest::newRow(f + ": 40000 characters") << f << huge << (month ? "1" : "") << (month ? "1" : "");
+        // 1 January 1980 gives 2 and 2; a field counting 0 changes that.
+        QTest::newRow(f + ": control characters") << f << controls
+                                                  << (f == "cDay" ? "1" : f == "cMonth" ? "1" : "2")
+                                                  << (f == "cYear" ? "2" : "1");
+        QTest::newRow(f + ": emoji") << f << emoji << (f == "cDay" ? "1" : f == "cMonth" ? "1" : "2")
+                                     << (f == "cYear" ? "2" : "1");
+    }
+}
+
+void tst_hostile::typing_extremeTexts()
+{
+    QFETCH(QByteArray, field);
+    QFETCH(QString, text);
+    QFETCH(QString, lifePath);
+    QFETCH(QString, attitude);
+    auto *box = window->findChild<QComboBox *>(QLatin1String(field));
+    label("lpNumber")->setText(QStringLiteral("kept"));
+    label("aNumber")->setText(QStringLiteral("kept"));
+    // Pasted as one edit, then typed over once more by hand.
+    QApplication::clipboard()->setText(text);
+    QTest::keyClick(box->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box->lineEdit(), Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(!box->currentText().isEmpty());
+    QCOMPARE(box->count(), field == "cDay" ? 31 : field == "cMonth" ? 12 : 111);
+    QCOMPARE(label("lpNumber")->text(), lifePath.isEmpty() ? QStringLiteral("kept") : lifePath);
+    QCOMPARE(label("aNumber")->text(), attitude.isEmpty() ? QStringLiteral("kept") : attitude);
+    // Typing one more character is still handled.
+    QTest::keyClick(box->lineEdit(), Qt::Key_End);
+    QTest::keyClick(box->lineEdit(), Qt::Key_Backspace);
+    QVERIFY(window->isVisible());
+}
+
+QTEST_MAIN(tst_hostile)
+#include "tst_hostile.moc"
