@@ -18,13 +18,25 @@ CelebrityList::CelebrityList(QWidget *parent) : QAbstractItemView(parent)
     setAutoScroll(false);
 }
 
-int CelebrityList::rowHeight() const { return fontMetrics().height() + 2; }
+int CelebrityList::rowHeight() const
+{
+    return fontMetrics().height() + 2;
+}
 
-int CelebrityList::rowCount() const { return model() ? model()->rowCount(rootIndex()) : 0; }
+int CelebrityList::rowCount() const
+{
+    return model() ? model()->rowCount(rootIndex()) : 0;
+}
 
-int CelebrityList::visibleRows() const { return std::max(1, viewport()->height() / rowHeight()); }
+int CelebrityList::visibleRows() const
+{
+    return std::max(1, viewport()->height() / rowHeight());
+}
 
-int CelebrityList::verticalOffset() const { return verticalScrollBar()->value() * rowHeight(); }
+int CelebrityList::verticalOffset() const
+{
+    return verticalScrollBar()->value() * rowHeight();
+}
 
 QRect CelebrityList::visualRect(const QModelIndex &index) const
 {
@@ -138,7 +150,10 @@ void CelebrityList::updateGeometries()
     QAbstractItemView::updateGeometries();
 }
 
-void CelebrityList::scrollContentsBy(int, int) { viewport()->update(); }
+void CelebrityList::scrollContentsBy(int, int)
+{
+    viewport()->update();
+}
 
 bool CelebrityList::viewportEvent(QEvent *event)
 {
@@ -162,8 +177,8 @@ void CelebrityList::paintEvent(QPaintEvent *event)
         return;
     const int height = rowHeight();
     const int first = verticalScrollBar()->value() + event->rect().top() / height;
-    const int last = std::min(rowCount() - 1,
-                              verticalScrollBar()->value() + event->rect().bottom() / height);
+    const int last =
+        std::min(rowCount() - 1, verticalScrollBar()->value() + event->rect().bottom() / height);
     const int width = viewport()->width();
     const QModelIndex current = currentIndex();
     const QPalette &pal = palette();
@@ -174,12 +189,11 @@ void CelebrityList::paintEvent(QPaintEvent *event)
         const bool selected = selectionModel() && selectionModel()->isSelected(index);
         if (selected)
             painter.fillRect(rect, pal.brush(QPalette::Active, QPalette::Highlight));
-        painter.setPen(pal.color(QPalette::Active,
-                                 selected ? QPalette::HighlightedText : QPalette::Text));
+        painter.setPen(
+            pal.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::Text));
         // Drawn unclipped by text layout: a long name simply runs past the edge.
         painter.drawText(rect.adjusted(2, 0, 0, 0),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         shownText(index));
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shownText(index));
         if (active && index == current) {
             QPen pen(pal.color(QPalette::Active, QPalette::Text));
             pen.setStyle(Qt::DotLine);

@@ -2,12 +2,12 @@
 #include "ui_frmMain.h"
 
 #include "CelebrityModel.h"
-#include "links.h"
 #include "database/DbFile.h"
 #include "database/LineParser.h"
 #include "database/Selection.h"
 #include "engine/compat.h"
 #include "engine/numerology.h"
+#include "links.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -76,7 +76,10 @@ void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
 } // namespace
 
 // Resources compiled into a static library are registered by hand.
-static void initResources() { Q_INIT_RESOURCE(famescope); }
+static void initResources()
+{
+    Q_INIT_RESOURCE(famescope);
+}
 
 frmMain::frmMain(QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::frmMain>()), launcher(links::systemLauncher())
@@ -116,12 +119,12 @@ void frmMain::applyLook()
         bool bold;
     };
     const Style styles[] = {
-        {ui->Label1, 13, true},   {ui->Label6, 13, true},    {ui->Command2, 19, false},
-        {ui->Label3, 13, true},   {ui->Label2, 11, false},   {ui->lpNumber, 13, true},
-        {ui->Label7, 11, false},  {ui->aNumber, 13, true},   {ui->Label9, 13, true},
-        {ui->Label12, 11, false}, {ui->Label13, 11, true},   {ui->Label10, 11, false},
-        {ui->Label14, 11, true},  {ui->Label11, 11, false},  {ui->Label15, 11, true},
-        {ui->Label8, 13, true},   {ui->Label16, 37, true},   {ui->Command1, 11, true},
+        {ui->Label1, 13, true},   {ui->Label6, 13, true},   {ui->Command2, 19, false},
+        {ui->Label3, 13, true},   {ui->Label2, 11, false},  {ui->lpNumber, 13, true},
+        {ui->Label7, 11, false},  {ui->aNumber, 13, true},  {ui->Label9, 13, true},
+        {ui->Label12, 11, false}, {ui->Label13, 11, true},  {ui->Label10, 11, false},
+        {ui->Label14, 11, true},  {ui->Label11, 11, false}, {ui->Label15, 11, true},
+        {ui->Label8, 13, true},   {ui->Label16, 37, true},  {ui->Command1, 11, true},
         {ui->stat, 11, true}};
     for (const Style &style : styles)
         style.widget->setFont(windowFont(style.pixelSize, style.bold));
@@ -130,9 +133,9 @@ void frmMain::applyLook()
     // scaling its contents would rescale it smoothly on its first paint,
     // which costs more than the rest of that paint together.
     const qreal ratio = devicePixelRatioF();
-    QPixmap background = QPixmap(QStringLiteral(":/background.png"))
-                             .scaled(ui->Image3->size() * ratio, Qt::IgnoreAspectRatio,
-                                     Qt::FastTransformation);
+    QPixmap background =
+        QPixmap(QStringLiteral(":/background.png"))
+            .scaled(ui->Image3->size() * ratio, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     background.setDevicePixelRatio(ratio);
     ui->Image3->setPixmap(background);
 
@@ -282,8 +285,8 @@ bool frmMain::letEventsRun()
 void frmMain::LoadDB()
 {
     loading = true;
-    database::DbFile file(QDir(QCoreApplication::applicationDirPath())
-                              .filePath(QStringLiteral("db.txt")));
+    database::DbFile file(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("db.txt")));
     celebrities->reserve(file.lineCountHint(), file.size());
     database::LineParser parser(file.encoding());
 

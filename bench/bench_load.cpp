@@ -29,22 +29,25 @@
 namespace {
 
 const char *const kFirst[] = {
-    "James",  "Mary",    "John",   "Patricia", "Robert",  "Jennifer", "Michael", "Linda",
-    "William", "Elizabeth", "David", "Barbara", "Richard", "Susan",   "Joseph",  "Jessica",
-    "Thomas", "Sarah",   "Charles", "Karen",   "Christopher", "Nancy", "Daniel", "Lisa",
-    "Matthew", "Margaret", "Anthony", "Betty", "Mark",    "Sandra",   "Donald",  "Ashley",
-    "Émile",  "Zoë",     "Björn",  "Renée",    "José",    "Chloé",    "Søren",   "Ångström",
-    "Ava",    "Liam",    "Noah",   "Olivia",   "Ethan",   "Mia",      "Lucas",   "Isabella"};
+    "James",  "Mary",    "John",      "Patricia", "Robert",   "Jennifer", "Michael",
+    "Linda",  "William", "Elizabeth", "David",    "Barbara",  "Richard",  "Susan",
+    "Joseph", "Jessica", "Thomas",    "Sarah",    "Charles",  "Karen",    "Christopher",
+    "Nancy",  "Daniel",  "Lisa",      "Matthew",  "Margaret", "Anthony",  "Betty",
+    "Mark",   "Sandra",  "Donald",    "Ashley",   "Émile",    "Zoë",      "Björn",
+    "Renée",  "José",    "Chloé",     "Søren",    "Ångström", "Ava",      "Liam",
+    "Noah",   "Olivia",  "Ethan",     "Mia",      "Lucas",    "Isabella"};
 const char *const kLast[] = {
-    "Smith",  "Johnson", "Williams", "Brown",  "Jones",   "Garcia",   "Miller",  "Davis",
-    "Rodriguez", "Martinez", "Hernandez", "Lopez", "Gonzalez", "Wilson", "Anderson", "Thomas",
-    "Taylor", "Moore",   "Jackson", "Martin",  "Lee",     "Perez",    "Thompson", "White",
-    "Harris", "Sanchez", "Clark",  "Ramirez",  "Lewis",   "Robinson", "Walker",  "Young",
-    "Allen",  "King",    "Wright", "Scott",    "Torres",  "Nguyen",   "Hill",    "Flores",
-    "Green",  "Adams",   "Nelson", "Baker",    "Hall",    "Rivera",   "Campbell", "Mitchell",
-    "O'Brien", "McDonald", "van der Berg", "Müller", "Dubois", "Rossi", "Novák",  "Kowalski"};
-const char *const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
-                               "July",    "August",   "September", "October", "November", "December"};
+    "Smith",    "Johnson",      "Williams", "Brown",     "Jones",    "Garcia",   "Miller",
+    "Davis",    "Rodriguez",    "Martinez", "Hernandez", "Lopez",    "Gonzalez", "Wilson",
+    "Anderson", "Thomas",       "Taylor",   "Moore",     "Jackson",  "Martin",   "Lee",
+    "Perez",    "Thompson",     "White",    "Harris",    "Sanchez",  "Clark",    "Ramirez",
+    "Lewis",    "Robinson",     "Walker",   "Young",     "Allen",    "King",     "Wright",
+    "Scott",    "Torres",       "Nguyen",   "Hill",      "Flores",   "Green",    "Adams",
+    "Nelson",   "Baker",        "Hall",     "Rivera",    "Campbell", "Mitchell", "O'Brien",
+    "McDonald", "van der Berg", "Müller",   "Dubois",    "Rossi",    "Novák",    "Kowalski"};
+const char *const kMonths[] = {"January",   "February", "March",    "April",
+                               "May",       "June",     "July",     "August",
+                               "September", "October",  "November", "December"};
 
 QByteArray generate(int lines)
 {
@@ -58,11 +61,11 @@ QByteArray generate(int lines)
         const QString name = QString::fromUtf8(kFirst[rng.bounded(int(std::size(kFirst)))]) + u' ' +
                              QString::fromUtf8(kLast[rng.bounded(int(std::size(kLast)))]);
         const QString yearText = QString::number(year);
-        const auto lp = engine::reduce(*engine::numberValue(QString::number(day)) +
-                                           *engine::numberValue(engine::convertMonth(
-                                               QLatin1String(kMonths[month - 1]))) +
-                                           *engine::numberValue(yearText),
-                                       6);
+        const auto lp = engine::reduce(
+            *engine::numberValue(QString::number(day)) +
+                *engine::numberValue(engine::convertMonth(QLatin1String(kMonths[month - 1]))) +
+                *engine::numberValue(yearText),
+            6);
         bytes += name.toUtf8() + ", " + QByteArray::number(month) + ' ' + QByteArray::number(day) +
                  ' ' + yearText.toLatin1() + ',' + lp->toLatin1() + "\r\n";
     }
@@ -144,7 +147,8 @@ double timeMs(const std::function<void()> &action, int repeats)
 
 void benchFile(const QString &what, const QByteArray &bytes, int runs)
 {
-    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("db.txt"));
+    const QString path =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("db.txt"));
     {
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size()) {

@@ -37,17 +37,19 @@ int Collation::compareUtf8(QByteArrayView a, QByteArrayView b) const
 {
     const QString x = QString::fromUtf8(a);
     const QString y = QString::fromUtf8(b);
-    const int r = CompareStringEx(LOCALE_NAME_USER_DEFAULT, LINGUISTIC_IGNORECASE,
-                                  reinterpret_cast<LPCWSTR>(x.utf16()), int(x.size()),
-                                  reinterpret_cast<LPCWSTR>(y.utf16()), int(y.size()), nullptr,
-                                  nullptr, 0);
+    const int r = CompareStringEx(
+        LOCALE_NAME_USER_DEFAULT, LINGUISTIC_IGNORECASE, reinterpret_cast<LPCWSTR>(x.utf16()),
+        int(x.size()), reinterpret_cast<LPCWSTR>(y.utf16()), int(y.size()), nullptr, nullptr, 0);
     return r == 0 ? 0 : r - CSTR_EQUAL;
 }
 
 #else
 
 namespace {
-UCollator *ucol(void *p) { return static_cast<UCollator *>(p); }
+UCollator *ucol(void *p)
+{
+    return static_cast<UCollator *>(p);
+}
 } // namespace
 
 Collation::Collation()
@@ -85,9 +87,9 @@ void Collation::appendSortKey(QStringView text, std::string &out) const
     std::size_t room = std::size_t(text.size()) * 3 + 16;
     for (;;) {
         out.resize(at + room);
-        const int32_t n = ucol_getSortKey(ucol(collator), src, int32_t(text.size()),
-                                          reinterpret_cast<uint8_t *>(out.data() + at),
-                                          int32_t(room));
+        const int32_t n =
+            ucol_getSortKey(ucol(collator), src, int32_t(text.size()),
+                            reinterpret_cast<uint8_t *>(out.data() + at), int32_t(room));
         if (n <= 0) {
             out.resize(at);
             return;
@@ -105,9 +107,8 @@ int Collation::compareUtf8(QByteArrayView a, QByteArrayView b) const
     if (!collator)
         return a.compare(b);
     UErrorCode status = U_ZERO_ERROR;
-    const UCollationResult r =
-        ucol_strcollUTF8(ucol(collator), a.data(), int32_t(a.size()), b.data(), int32_t(b.size()),
-                         &status);
+    const UCollationResult r = ucol_strcollUTF8(ucol(collator), a.data(), int32_t(a.size()),
+                                                b.data(), int32_t(b.size()), &status);
     if (U_FAILURE(status))
         return a.compare(b);
     return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;

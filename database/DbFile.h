@@ -52,9 +52,9 @@ private:
     qint64 lineHint = 0;
     qint64 fileSize = 0;
 
-    QByteArray buffer;      // the block being read, and the start of a long line
-    qsizetype pos = 0;      // next unread byte in buffer
-    qsizetype end = 0;      // bytes in buffer
+    QByteArray buffer; // the block being read, and the start of a long line
+    qsizetype pos = 0; // next unread byte in buffer
+    qsizetype end = 0; // bytes in buffer
     bool eof = false;
     bool skipLeadingLf = false; // the last line ended in CR: an LF right after belongs to it
 };

@@ -46,7 +46,10 @@ std::uint64_t packTail(QByteArrayView tail)
         std::uint64_t digit = 0;
         if (i < std::size_t(tail.size())) {
             const char c = tail[qsizetype(i)];
-            digit = c == ' ' ? 1 : c == ',' ? 2 : (c >= '0' && c <= '9') ? std::uint64_t(c - '0' + 3) : 0;
+            digit = c == ' '                 ? 1
+                    : c == ','               ? 2
+                    : (c >= '0' && c <= '9') ? std::uint64_t(c - '0' + 3)
+                                             : 0;
             if (digit == 0)
                 return 0;
         }
@@ -144,7 +147,8 @@ void ItemStore::insertSorted(const Entry &e)
     const auto cmp = [this](const Entry &x, const Entry &y) { return less(x, y); };
     // The first block whose last entry sorts after e: all before it sort at
     // or before e, so e goes into it behind its equals.
-    std::size_t b = std::size_t(std::upper_bound(lasts.begin(), lasts.end(), e, cmp) - lasts.begin());
+    std::size_t b =
+        std::size_t(std::upper_bound(lasts.begin(), lasts.end(), e, cmp) - lasts.begin());
     if (b == blocks.size())
         --b;
     Block &block = blocks[b];
@@ -214,7 +218,10 @@ qsizetype ItemStore::rowOf(const Entry &entry) const
     return -1;
 }
 
-QString ItemStore::name(Id id) const { return QString::fromUtf8(nameBytes(id)); }
+QString ItemStore::name(Id id) const
+{
+    return QString::fromUtf8(nameBytes(id));
+}
 
 QString ItemStore::itemText(Id id) const
 {

@@ -41,7 +41,8 @@ std::optional<ItemParts> LineParser::parse(QByteArrayView line)
     const auto size = static_cast<std::size_t>(line.size());
     if (size == 0)
         return std::nullopt;
-    if (std::memchr(data, '#', size) || std::memchr(data, '&', size) || std::memchr(data, '(', size))
+    if (std::memchr(data, '#', size) || std::memchr(data, '&', size) ||
+        std::memchr(data, '(', size))
         return std::nullopt;
     const auto *comma = static_cast<const char *>(std::memchr(data, ',', size));
     if (!comma)

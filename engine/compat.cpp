@@ -30,7 +30,10 @@ std::int16_t lookup(const Table &table, std::int16_t first, std::int16_t second)
     return table[first - 1][second - 1];
 }
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
 } // namespace
 
@@ -79,7 +82,8 @@ std::optional<std::int16_t> fieldNumber(const QString &text)
     if (tooLarge)
         return std::nullopt;
 
-    const bool roundUp = firstFraction > 5 || (firstFraction == 5 && (restNonZero || whole % 2 == 1));
+    const bool roundUp =
+        firstFraction > 5 || (firstFraction == 5 && (restNonZero || whole % 2 == 1));
     const long magnitude = whole + (roundUp ? 1 : 0);
     const long value = negative ? -magnitude : magnitude;
     if (value < -32768 || value > 32767)

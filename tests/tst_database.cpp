@@ -106,14 +106,18 @@ void tst_database::parse_dataLine_data()
     QTest::newRow("example") << QByteArray("Mara Quill, 7 28 1900,9") << "Mara Quill"
                              << ", 7 28 1900,9";
     QTest::newRow("blanks around the name")
-        << QByteArray("   Mara Quill   , 7 28 1900,9  ") << "Mara Quill" << ", 7 28 1900,9  ";
-    QTest::newRow("name and comma only") << QByteArray("Mara,") << "Mara" << ",";
+        << QByteArray("   Mara Quill   , 7 28 1900,9  ") << "Mara Quill"
+        << ", 7 28 1900,9  ";
+    QTest::newRow("name and comma only") << QByteArray("Mara,") << "Mara"
+                                         << ",";
     QTest::newRow("comma in the name") << QByteArray("Quill, Mara, 7 28 1900,9") << "Quill"
                                        << ", Mara, 7 28 1900,9";
-    QTest::newRow("empty name") << QByteArray(", 1 1 1900,2") << "" << ", 1 1 1900,2";
+    QTest::newRow("empty name") << QByteArray(", 1 1 1900,2") << ""
+                                << ", 1 1 1900,2";
     QTest::newRow("tab is no blank") << QByteArray("\tMara\t, 1 1 1900,2") << "\tMara\t"
                                      << ", 1 1 1900,2";
-    QTest::newRow("bare LF stays in the line") << QByteArray("Ma\nra, 1") << "Ma\nra" << ", 1";
+    QTest::newRow("bare LF stays in the line") << QByteArray("Ma\nra, 1") << "Ma\nra"
+                                               << ", 1";
 }
 
 void tst_database::parse_dataLine()
@@ -159,10 +163,9 @@ void tst_database::parse_longName_isCutTo499Units_data()
         << QString(600, QChar(0xE9)) << QString(499, QChar(0xE9));
     // A character outside the 16-bit range takes two units and is not split.
     const QString clef = QString::fromUtf8("\xF0\x9D\x84\x9E");
-    QTest::newRow("pair across the cut") << QString(498, u'd') + clef + u'e'
-                                         << QString(498, u'd');
-    QTest::newRow("pair before the cut") << QString(497, u'd') + clef + u'e'
-                                          << QString(497, u'd') + clef;
+    QTest::newRow("pair across the cut") << QString(498, u'd') + clef + u'e' << QString(498, u'd');
+    QTest::newRow("pair before the cut")
+        << QString(497, u'd') + clef + u'e' << QString(497, u'd') + clef;
 }
 
 void tst_database::parse_longName_isCutTo499Units()
@@ -183,12 +186,10 @@ void tst_database::readLines_data()
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<bool>("utf8");
     QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"} << true;
-    QTest::newRow("last line without end") << QByteArray("a\r\nb") << QStringList{"a", "b"}
-                                           << true;
+    QTest::newRow("last line without end") << QByteArray("a\r\nb") << QStringList{"a", "b"} << true;
     QTest::newRow("LF only") << QByteArray("a\nb\n") << QStringList{"a", "b"} << true;
     QTest::newRow("CR only") << QByteArray("a\rb\r") << QStringList{"a", "b"} << true;
-    QTest::newRow("mixed") << QByteArray("a\r\nb\nc\rd") << QStringList{"a", "b", "c", "d"}
-                           << true;
+    QTest::newRow("mixed") << QByteArray("a\r\nb\nc\rd") << QStringList{"a", "b", "c", "d"} << true;
     QTest::newRow("empty lines") << QByteArray("\r\n\r\na\n\n") << QStringList{"", "", "a", ""}
                                  << true;
     QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << QStringList{"a", "", "b"} << true;
@@ -198,15 +199,13 @@ void tst_database::readLines_data()
                                     << QStringList{QString::fromUtf8("été"), "b"} << true;
     QTest::newRow("valid UTF-8") << QByteArray("Bj\xC3\xB6rk, 1") << QStringList{"Björk, 1"}
                                  << true;
-    QTest::newRow("Windows-1252")
-        << QByteArray("Bj\xF6rk \x80 \x93q\x94, 1")
-        << QStringList{QString::fromUtf8("Björk € “q”, 1")} << false;
+    QTest::newRow("Windows-1252") << QByteArray("Bj\xF6rk \x80 \x93q\x94, 1")
+                                  << QStringList{QString::fromUtf8("Björk € “q”, 1")} << false;
     QTest::newRow("invalid UTF-8 late in the file")
-        << QByteArray("Bj\xC3\xB6rk\r\nZo\xEB") << QStringList{QString::fromUtf8("BjÃ¶rk"),
-                                                               QString::fromUtf8("Zoë")}
-        << false;
-    QTest::newRow("overlong form is no UTF-8") << QByteArray("\xC0\xAF") << QStringList{"À¯"}
-                                               << false;
+        << QByteArray("Bj\xC3\xB6rk\r\nZo\xEB")
+        << QStringList{QString::fromUtf8("BjÃ¶rk"), QString::fromUtf8("Zoë")} << false;
+    QTest::newRow("overlong form is no UTF-8")
+        << QByteArray("\xC0\xAF") << QStringList{"À¯"} << false;
     QTest::newRow("NUL bytes") << QByteArray("a\0b\r\nc", 6)
                                << QStringList{QString::fromLatin1("a\0b", 3), "c"} << true;
 }
@@ -271,15 +270,24 @@ void tst_database::insertMonth_data()
 {
     QTest::addColumn<QString>("date");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("example") << " 7 28 1900" << " July 28 1900";
-    QTest::newRow("day replaced too") << " 11 5 1900" << " November May 1900";
-    QTest::newRow("both low") << " 1 2 1900" << " January February 1900";
-    QTest::newRow("one before ten") << " 1 10 1900" << " January October 1900";
-    QTest::newRow("same day as month") << " 4 4 1900" << " April 4 1900";
-    QTest::newRow("no blank in front") << "7 28 1900" << "7 28 1900";
-    QTest::newRow("twelve") << " 12 25 1900" << " December 25 1900";
-    QTest::newRow("year untouched") << " 9 9 9" << " September 9 9";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("example") << " 7 28 1900"
+                             << " July 28 1900";
+    QTest::newRow("day replaced too") << " 11 5 1900"
+                                      << " November May 1900";
+    QTest::newRow("both low") << " 1 2 1900"
+                              << " January February 1900";
+    QTest::newRow("one before ten") << " 1 10 1900"
+                                    << " January October 1900";
+    QTest::newRow("same day as month") << " 4 4 1900"
+                                       << " April 4 1900";
+    QTest::newRow("no blank in front") << "7 28 1900"
+                                       << "7 28 1900";
+    QTest::newRow("twelve") << " 12 25 1900"
+                            << " December 25 1900";
+    QTest::newRow("year untouched") << " 9 9 9"
+                                    << " September 9 9";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void tst_database::insertMonth()
@@ -305,14 +313,15 @@ void tst_database::selection_data()
                              << QVariant(QStringLiteral("MARA QUILL") + blanks + ", 7 28 1900,9")
                              << QVariant(" July 28 1900") << QVariant("9") << QVariant("8");
     QTest::newRow("two-character Life Path")
-        << item("Mara", ", 11 5 1900,11") << QVariant(QStringLiteral("MARA") + blanks + ", 11 5 1900,11")
+        << item("Mara", ", 11 5 1900,11")
+        << QVariant(QStringLiteral("MARA") + blanks + ", 11 5 1900,11")
         << QVariant(" November May 1900") << QVariant("1") << QVariant("7");
     QTest::newRow("no second comma")
         << item("Mara", ", 7 28 1900") << QVariant(QStringLiteral("MARA") + blanks + ", 7 28 1900")
         << kept << QVariant(" ") << kept;
-    QTest::newRow("name and comma only") << item("Mara", ",")
-                                         << QVariant(QStringLiteral("MARA") + blanks + ",") << kept
-                                         << QVariant("") << kept;
+    QTest::newRow("name and comma only")
+        << item("Mara", ",") << QVariant(QStringLiteral("MARA") + blanks + ",") << kept
+        << QVariant("") << kept;
     QTest::newRow("date of four characters")
         << item("Mara", "1900,3") << QVariant(QStringLiteral("MARA") + blanks + "1900,3")
         << QVariant("900") << QVariant("3") << kept;
@@ -320,14 +329,16 @@ void tst_database::selection_data()
         << item("Mara", ", 1900,3") << QVariant(QStringLiteral("MARA") + blanks + ", 1900,3")
         << QVariant(" 1900") << QVariant("3") << QVariant("0");
     QTest::newRow("blank before the second comma")
-        << item("Mara", ", 7 28 1900 ,9") << QVariant(QStringLiteral("MARA") + blanks + ", 7 28 1900 ,9")
+        << item("Mara", ", 7 28 1900 ,9")
+        << QVariant(QStringLiteral("MARA") + blanks + ", 7 28 1900 ,9")
         << QVariant(" July 28 1900 ") << QVariant("9") << QVariant("9");
-    QTest::newRow("blanks at the end") << item("Mara", ", 7 28 1900,9    ")
-                                       << QVariant(QStringLiteral("MARA") + blanks + ", 7 28 1900,9    ")
-                                       << QVariant(" July 28 1900") << QVariant("9")
-                                       << QVariant("8");
+    QTest::newRow("blanks at the end")
+        << item("Mara", ", 7 28 1900,9    ")
+        << QVariant(QStringLiteral("MARA") + blanks + ", 7 28 1900,9    ")
+        << QVariant(" July 28 1900") << QVariant("9") << QVariant("8");
     QTest::newRow("letters upper-cased in the name only")
-        << item("mara", ", 7 28 1900,9 x") << QVariant(QStringLiteral("MARA") + blanks + ", 7 28 1900,9 X")
+        << item("mara", ", 7 28 1900,9 x")
+        << QVariant(QStringLiteral("MARA") + blanks + ", 7 28 1900,9 X")
         << QVariant(" July 28 1900") << QVariant("9") << QVariant("8");
     QTest::newRow("nothing selected") << QString() << QVariant("") << kept << QVariant("") << kept;
     QTest::newRow("date too long to sum")
@@ -381,11 +392,12 @@ std::vector<int> referenceOrder(const std::vector<Line> &lines)
 
 std::vector<Line> sampleLines(int count)
 {
-    const char *names[] = {"Anna", "anna", "ANNA", "Ánna", "Zoë", "Zoe", "zoe", "Émile",
-                           "Emile", "emil", "Émilie", "Ö", "O", "Oz", "Bob", "bob smith",
-                           "Bob Smith", "Bob-Smith", "Bobby", "", " ", "Zz", "a", "Ab"};
-    const char *tails[] = {", 1 2 1900,3", ", 1 2 1900,4", ", 12 2 1900,3", ",", ", x", ", X",
-                           ", 1 1 1900,1"};
+    const char *names[] = {"Anna",  "anna",  "ANNA",  "Ánna",      "Zoë",       "Zoe",
+                           "zoe",   "Émile", "Emile", "emil",      "Émilie",    "Ö",
+                           "O",     "Oz",    "Bob",   "bob smith", "Bob Smith", "Bob-Smith",
+                           "Bobby", "",      " ",     "Zz",        "a",         "Ab"};
+    const char *tails[] = {", 1 2 1900,3", ", 1 2 1900,4", ", 12 2 1900,3", ",",
+                           ", x",          ", X",          ", 1 1 1900,1"};
     QRandomGenerator rng(1234);
     std::vector<Line> lines;
     for (int i = 0; i < count; ++i) {

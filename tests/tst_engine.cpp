@@ -44,8 +44,7 @@ void tst_engine::letterValue_data()
     QTest::newRow("7") << "gpyGPY7" << 7;
     QTest::newRow("8") << "hqzHQZ8" << 8;
     QTest::newRow("9") << "irIR9" << 9;
-    QTest::newRow("nothing") << QString::fromUtf8(" 0,.!#\t\né\u00c9\u00df\u0130\u0131\u00ff")
-                             << 0;
+    QTest::newRow("nothing") << QString::fromUtf8(" 0,.!#\t\né\u00c9\u00df\u0130\u0131\u00ff") << 0;
     QTest::newRow("kelvin sign lower-cases to k") << QString(QChar(0x212A)) << 2;
 }
 
@@ -61,18 +60,29 @@ void tst_engine::numberValue_result_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("empty") << "" << "0";
-    QTest::newRow("blanks") << "    " << "0";
-    QTest::newRow("zeros") << "0000" << "0";
-    QTest::newRow("hello") << "hello" << "25";
-    QTest::newRow("A equals a") << "Aa" << "2";
-    QTest::newRow("Z") << "Z" << "8";
+    QTest::newRow("empty") << ""
+                           << "0";
+    QTest::newRow("blanks") << "    "
+                            << "0";
+    QTest::newRow("zeros") << "0000"
+                           << "0";
+    QTest::newRow("hello") << "hello"
+                           << "25";
+    QTest::newRow("A equals a") << "Aa"
+                                << "2";
+    QTest::newRow("Z") << "Z"
+                       << "8";
     QTest::newRow("accented") << QString::fromUtf8("é") << "0";
-    QTest::newRow("year") << "1985" << "23";
-    QTest::newRow("day") << "29" << "11";
-    QTest::newRow("mixed") << "World, 2024!" << "35";
-    QTest::newRow("own result") << "11723" << "14";
-    QTest::newRow("own result again") << "14" << "5";
+    QTest::newRow("year") << "1985"
+                          << "23";
+    QTest::newRow("day") << "29"
+                         << "11";
+    QTest::newRow("mixed") << "World, 2024!"
+                           << "35";
+    QTest::newRow("own result") << "11723"
+                                << "14";
+    QTest::newRow("own result again") << "14"
+                                      << "5";
     QTest::newRow("3640 nines") << QString(3640, u'9') << "32760";
     QTest::newRow("largest sum") << QString(3640, u'9') + u'7' << "32767";
     QTest::newRow("longest text") << QString(32766, u' ') << "0";
@@ -113,14 +123,22 @@ void tst_engine::convertMonth_data()
     const char *digits[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "1", "2", "3"};
     for (int i = 0; i < 12; ++i)
         QTest::newRow(names[i]) << QString::fromLatin1(names[i]) << QString::fromLatin1(digits[i]);
-    QTest::newRow("capitals and blanks") << "   MARCH  " << "3";
-    QTest::newRow("mixed case") << "sEpTeMbEr" << "9";
-    QTest::newRow("abbreviation") << "Sept" << "0";
-    QTest::newRow("number") << "10" << "0";
-    QTest::newRow("empty") << "" << "0";
-    QTest::newRow("tab before") << "\tJuly" << "0";
-    QTest::newRow("inner blank") << "Ju ly" << "0";
-    QTest::newRow("other language") << "Juli" << "0";
+    QTest::newRow("capitals and blanks") << "   MARCH  "
+                                         << "3";
+    QTest::newRow("mixed case") << "sEpTeMbEr"
+                                << "9";
+    QTest::newRow("abbreviation") << "Sept"
+                                  << "0";
+    QTest::newRow("number") << "10"
+                            << "0";
+    QTest::newRow("empty") << ""
+                           << "0";
+    QTest::newRow("tab before") << "\tJuly"
+                                << "0";
+    QTest::newRow("inner blank") << "Ju ly"
+                                 << "0";
+    QTest::newRow("other language") << "Juli"
+                                    << "0";
 }
 
 void tst_engine::convertMonth()
@@ -134,10 +152,14 @@ void tst_engine::cleanText_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("case and blanks") << "  Hello World  " << "hello world";
-    QTest::newRow("tabs stay") << "\t A\tB \t" << "\t a\tb \t";
-    QTest::newRow("blanks only") << "     " << "";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("case and blanks") << "  Hello World  "
+                                     << "hello world";
+    QTest::newRow("tabs stay") << "\t A\tB \t"
+                               << "\t a\tb \t";
+    QTest::newRow("blanks only") << "     "
+                                 << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void tst_engine::cleanText()
@@ -253,16 +275,46 @@ void tst_engine::compatPercent_data()
     QTest::addColumn<QString>("celebLp");
     QTest::addColumn<QString>("celebAtt");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("nobody selected") << "5" << "None Selected" << "None Selected" << "0%";
-    QTest::newRow("55") << "1" << "1" << "1" << "55%";
-    QTest::newRow("100") << "1" << "3" << "3" << "100%";
-    QTest::newRow("94 from the single 4") << "6" << "2" << "7" << "94%";
-    QTest::newRow("celebrity Life Path 0") << "2" << "0" << "3" << "5%";
-    QTest::newRow("celebrity Life Path 11") << "2" << "11" << "3" << "5%";
-    QTest::newRow("user Life Path 0") << "0" << "3" << "3" << "0%";
-    QTest::newRow("user on opposite sides") << "1" << "2" << "2" << "25%";
-    QTest::newRow("fractions rounded") << "2.5" << "3.5" << "1" << "92%";
-    QTest::newRow("empty Life Path") << "2" << "" << "3" << "5%";
+    QTest::newRow("nobody selected") << "5"
+                                     << "None Selected"
+                                     << "None Selected"
+                                     << "0%";
+    QTest::newRow("55") << "1"
+                        << "1"
+                        << "1"
+                        << "55%";
+    QTest::newRow("100") << "1"
+                         << "3"
+                         << "3"
+                         << "100%";
+    QTest::newRow("94 from the single 4") << "6"
+                                          << "2"
+                                          << "7"
+                                          << "94%";
+    QTest::newRow("celebrity Life Path 0") << "2"
+                                           << "0"
+                                           << "3"
+                                           << "5%";
+    QTest::newRow("celebrity Life Path 11") << "2"
+                                            << "11"
+                                            << "3"
+                                            << "5%";
+    QTest::newRow("user Life Path 0") << "0"
+                                      << "3"
+                                      << "3"
+                                      << "0%";
+    QTest::newRow("user on opposite sides") << "1"
+                                            << "2"
+                                            << "2"
+                                            << "25%";
+    QTest::newRow("fractions rounded") << "2.5"
+                                       << "3.5"
+                                       << "1"
+                                       << "92%";
+    QTest::newRow("empty Life Path") << "2"
+                                     << ""
+                                     << "3"
+                                     << "5%";
 }
 
 void tst_engine::compatPercent()

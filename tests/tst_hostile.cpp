@@ -51,7 +51,10 @@ private:
     void clickLoad();
     void clickRow(int row);
     QLabel *label(const char *name) { return window->findChild<QLabel *>(QLatin1String(name)); }
-    QAbstractItemView *list() { return window->findChild<QAbstractItemView *>(QStringLiteral("List1")); }
+    QAbstractItemView *list()
+    {
+        return window->findChild<QAbstractItemView *>(QStringLiteral("List1"));
+    }
     int rows() { return list()->model()->rowCount(); }
     QString rowText(int row) { return list()->model()->index(row, 0).data().toString(); }
     void atEachEventPass(std::function<void(int)> step);
@@ -127,12 +130,15 @@ void tst_hostile::file_countsAndItems_data()
     QTest::newRow("only commas") << QByteArray(",,,,\r\n,\r\n,,")
                                  << QStringList{blanks + ",", blanks + ",,", blanks + ",,,,"};
     QTest::newRow("only blanks") << QByteArray("     \r\n \r\n\r\n   ") << QStringList{};
-    QTest::newRow("CR only") << QByteArray("b,2\ra,1\r") << QStringList{"a" + blanks + ",1", "b" + blanks + ",2"};
-    QTest::newRow("LF only") << QByteArray("b,2\na,1\n") << QStringList{"a" + blanks + ",1", "b" + blanks + ",2"};
+    QTest::newRow("CR only") << QByteArray("b,2\ra,1\r")
+                             << QStringList{"a" + blanks + ",1", "b" + blanks + ",2"};
+    QTest::newRow("LF only") << QByteArray("b,2\na,1\n")
+                             << QStringList{"a" + blanks + ",1", "b" + blanks + ",2"};
     QTest::newRow("mixed ends") << QByteArray("c,3\r\nb,2\na,1\rd,4")
                                 << QStringList{"a" + blanks + ",1", "b" + blanks + ",2",
                                                "c" + blanks + ",3", "d" + blanks + ",4"};
-    QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF" "Zo\xC3\xAB, 1 1 1900,2")
+    QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF"
+                                              "Zo\xC3\xAB, 1 1 1900,2")
                                 << QStringList{QString::fromUtf8("Zoë") + blanks + ", 1 1 1900,2"};
     QTest::newRow("invalid UTF-8 read as Windows-1252")
         << QByteArray("Zo\xEB, 1 1 1900,2\r\nBj\xC3\xB6rk,1")
@@ -202,7 +208,8 @@ void tst_hostile::file_randomBinary_matchesTheRules()
     writeDb(bytes);
     // The rules, applied the plain way.
     int expected = 0;
-    for (const QByteArray &line : QByteArray(bytes).replace("\r\n", "\n").replace('\r', '\n').split('\n')) {
+    for (const QByteArray &line :
+         QByteArray(bytes).replace("\r\n", "\n").replace('\r', '\n').split('\n')) {
         if (line.contains(',') && !line.contains('#') && !line.contains('&') && !line.contains('('))
             ++expected;
     }
@@ -329,12 +336,18 @@ void tst_hostile::typing_extremeTexts_data()
         const bool month = f == "cMonth";
         // A month text never fails: anything that is no month name counts 0.
         QTest::newRow(f + ": 3641 nines") << f << nines << (month ? "1" : "") << (month ? "1" : "");
-        QTest::newRow(f + ": 40000 characters") << f << huge << (month ? "1" : "") << (month ? "1" : "");
+        QTest::newRow(f + ": 40000 characters")
+            << f << huge << (month ? "1" : "") << (month ? "1" : "");
         // 1 January 1980 gives 2 and 2; a field counting 0 changes that.
         QTest::newRow(f + ": control characters") << f << controls
-                                                  << (f == "cDay" ? "1" : f == "cMonth" ? "1" : "2")
+                                                  << (f == "cDay"     ? "1"
+                                                      : f == "cMonth" ? "1"
+                                                                      : "2")
                                                   << (f == "cYear" ? "2" : "1");
-        QTest::newRow(f + ": emoji") << f << emoji << (f == "cDay" ? "1" : f == "cMonth" ? "1" : "2")
+        QTest::newRow(f + ": emoji") << f << emoji
+                                     << (f == "cDay"     ? "1"
+                                         : f == "cMonth" ? "1"
+                                                         : "2")
                                      << (f == "cYear" ? "2" : "1");
     }
 }

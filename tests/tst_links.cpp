@@ -79,11 +79,14 @@ void tst_links::commandLine_data()
     QTest::addColumn<QString>("windir");
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("system folder") << "C:\\WINDOWS" << "http://a.example"
+    QTest::newRow("system folder") << "C:\\WINDOWS"
+                                   << "http://a.example"
                                    << "C:\\WINDOWS\\explorer.exe \"http://a.example\"";
-    QTest::newRow("no windir") << "" << "http://a.example/qz.html"
+    QTest::newRow("no windir") << ""
+                               << "http://a.example/qz.html"
                                << "\\explorer.exe \"http://a.example/qz.html\"";
-    QTest::newRow("url unchanged") << "D:\\Win" << "http://a.example/x y?z=\"1\""
+    QTest::newRow("url unchanged") << "D:\\Win"
+                                   << "http://a.example/x y?z=\"1\""
                                    << "D:\\Win\\explorer.exe \"http://a.example/x y?z=\"1\"\"";
 }
 
@@ -113,12 +116,12 @@ void tst_links::clicks_startOneCommandLineEach_data()
     const QString database = links::kDatabasePage;
     QTest::newRow("button, windir set") << QByteArray("Command1") << QByteArray("C:\\WINDOWS")
                                         << "C:\\WINDOWS\\explorer.exe \"" + database + u'"';
-    QTest::newRow("button, windir unset") << QByteArray("Command1") << QByteArray()
-                                          << "\\explorer.exe \"" + database + u'"';
+    QTest::newRow("button, windir unset")
+        << QByteArray("Command1") << QByteArray() << "\\explorer.exe \"" + database + u'"';
     QTest::newRow("credit, windir set") << QByteArray("Label5") << QByteArray("C:\\WINDOWS")
                                         << "C:\\WINDOWS\\explorer.exe \"" + home + u'"';
-    QTest::newRow("credit, windir unset") << QByteArray("Label5") << QByteArray()
-                                          << "\\explorer.exe \"" + home + u'"';
+    QTest::newRow("credit, windir unset")
+        << QByteArray("Label5") << QByteArray() << "\\explorer.exe \"" + home + u'"';
 }
 
 void tst_links::clicks_startOneCommandLineEach()
@@ -172,14 +175,15 @@ void tst_links::desktopOpener_receivesEachUrlOnce()
     qputenv("PATH", path);
 
     QStringList lines;
-    QTRY_VERIFY_WITH_TIMEOUT(([&] {
-                                 QFile f(log);
-                                 if (!f.open(QIODevice::ReadOnly))
-                                     return false;
-                                 lines = QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
-                                 return lines.size() >= 2;
-                             }()),
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        ([&] {
+            QFile f(log);
+            if (!f.open(QIODevice::ReadOnly))
+                return false;
+            lines = QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+            return lines.size() >= 2;
+        }()),
+        10000);
     lines.sort();
     QStringList expected = {QStringLiteral("1|") + links::kDatabasePage,
                             QStringLiteral("1|") + links::kHomePage};

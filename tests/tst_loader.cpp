@@ -47,7 +47,10 @@ private:
     void clickLoad();
     void clickRow(int row);
     QLabel *label(const char *name) { return window->findChild<QLabel *>(QLatin1String(name)); }
-    QAbstractItemView *list() { return window->findChild<QAbstractItemView *>(QStringLiteral("List1")); }
+    QAbstractItemView *list()
+    {
+        return window->findChild<QAbstractItemView *>(QStringLiteral("List1"));
+    }
     QString rowText(int row) { return list()->model()->index(row, 0).data().toString(); }
     // Runs `step` each time the window lets its events run, with the number
     // of that moment (1 is the one before the load begins).
@@ -164,11 +167,11 @@ void tst_loader::load_progressTexts()
     QStringList seen;
     atEachEventPass([&](int) { seen << label("stat")->text().section(u' ', 0, 0); });
     clickLoad();
-    const QStringList expected = {
-        "Loading...", "100",  "100",  "100",  "200",  "300",  "400",  "500",  "600",
-        "700",        "800",  "900",  "1000", "1001", "1001", "1002", "1002", "1003",
-        "1003",       "1004", "1004", "1005", "1005", "1006", "1006", "1007", "1007",
-        "1008",       "1008", "1009", "1009", "1015"};
+    const QStringList expected = {"Loading...", "100",  "100",  "100",  "200",  "300",  "400",
+                                  "500",        "600",  "700",  "800",  "900",  "1000", "1001",
+                                  "1001",       "1002", "1002", "1003", "1003", "1004", "1004",
+                                  "1005",       "1005", "1006", "1006", "1007", "1007", "1008",
+                                  "1008",       "1009", "1009", "1015"};
     QCOMPARE(seen, expected);
     QCOMPARE(label("stat")->text(), QStringLiteral("1015 Names Loaded. (COMPLETE)"));
 }
@@ -181,7 +184,9 @@ void tst_loader::load_lineEnds_data()
     QTest::newRow("LF only") << QByteArray("a, 1 1 1900,2\nb, 1 1 1900,2\n") << 2;
     QTest::newRow("CR only") << QByteArray("a, 1 1 1900,2\rb, 1 1 1900,2\r") << 2;
     QTest::newRow("no end on the last line") << QByteArray("a, 1 1 1900,2\r\nb, 1 1 1900,2") << 2;
-    QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF" "a, 1 1 1900,2") << 1;
+    QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF"
+                                              "a, 1 1 1900,2")
+                                << 1;
 }
 
 void tst_loader::load_lineEnds()
@@ -204,9 +209,10 @@ void tst_loader::load_sampleDatabase()
     QCOMPARE(label("stat")->text(), QStringLiteral("473 Names Loaded. (COMPLETE)"));
     const QAbstractItemModel *model = list()->model();
     for (int row = 1; row < model->rowCount(); ++row) {
-        QVERIFY2(QString::localeAwareCompare(rowText(row - 1).section(u',', 0, 0).trimmed().toLower(),
-                                             rowText(row).section(u',', 0, 0).trimmed().toLower()) <= 0,
-                 qPrintable(rowText(row)));
+        QVERIFY2(
+            QString::localeAwareCompare(rowText(row - 1).section(u',', 0, 0).trimmed().toLower(),
+                                        rowText(row).section(u',', 0, 0).trimmed().toLower()) <= 0,
+            qPrintable(rowText(row)));
     }
 }
 
@@ -232,12 +238,18 @@ void tst_loader::select_showsCelebrity_data()
     QTest::addColumn<QString>("percent");
     // The user is born on 1 January 1980: Life Path 2.
     // Life Path score (2, 9) 20, Attitude score (8, 2) 10.
-    QTest::newRow("example") << QByteArray("Mara Quill, 7 28 1900,9") << " July 28 1900" << "9"
-                             << "8" << "30%";
+    QTest::newRow("example") << QByteArray("Mara Quill, 7 28 1900,9") << " July 28 1900"
+                             << "9"
+                             << "8"
+                             << "30%";
     QTest::newRow("day as month") << QByteArray("Mara Quill, 11 5 1900,6") << " November May 1900"
-                                  << "6" << "7" << "100%";
-    QTest::newRow("no blank after comma") << QByteArray("Mara Quill,7 28 1900,2")
-                                          << "7 28 1900" << "2" << "8" << "100%";
+                                  << "6"
+                                  << "7"
+                                  << "100%";
+    QTest::newRow("no blank after comma") << QByteArray("Mara Quill,7 28 1900,2") << "7 28 1900"
+                                          << "2"
+                                          << "8"
+                                          << "100%";
 }
 
 void tst_loader::select_showsCelebrity()
@@ -308,8 +320,8 @@ void tst_loader::select_duringLoad_atProgressPoint()
 {
     // A click at the progress point of 100 picks among the items loaded so
     // far; the items loaded after it sort before the one clicked.
-    QByteArray bytes = "Zelda, 1 1 1900,4\r\nAaron, 2 3 1901,3\r\n" + dataLines(98)
-                       + dataLines(201).replace("Person 1", "Aa Person 2");
+    QByteArray bytes = "Zelda, 1 1 1900,4\r\nAaron, 2 3 1901,3\r\n" + dataLines(98) +
+                       dataLines(201).replace("Person 1", "Aa Person 2");
     writeDb(bytes);
     QString statAtClick;
     atEachEventPass([&](int pass) {

@@ -49,7 +49,10 @@ void tst_look::initTestCase()
     shot = window->grab().toImage();
 }
 
-void tst_look::cleanupTestCase() { window.reset(); }
+void tst_look::cleanupTestCase()
+{
+    window.reset();
+}
 
 void tst_look::geometry_data()
 {
@@ -165,7 +168,8 @@ void tst_look::labels_wrapFromTheTopAndKeepTheirSize()
     auto *name = window->findChild<QLabel *>(QStringLiteral("Label9"));
     QVERIFY(name->wordWrap());
     QVERIFY(name->alignment() & Qt::AlignTop);
-    name->setText(QStringLiteral("MARA QUILL") + QString(500, u' ') + QStringLiteral(", 7 28 1900,9"));
+    name->setText(QStringLiteral("MARA QUILL") + QString(500, u' ') +
+                  QStringLiteral(", 7 28 1900,9"));
     QCOMPARE(name->geometry(), QRect(240, 206, 225, 17));
     // The first line, not the middle of the wrapped text, is what shows.
     const QImage label = name->grab().toImage();
@@ -199,7 +203,8 @@ void tst_look::accessibleNames()
     for (QWidget *w : window->findChildren<QWidget *>()) {
         if (w->parentWidget() != window.get())
             continue;
-        const bool hasText = qobject_cast<QLabel *>(w) && !qobject_cast<QLabel *>(w)->text().isEmpty();
+        const bool hasText =
+            qobject_cast<QLabel *>(w) && !qobject_cast<QLabel *>(w)->text().isEmpty();
         QVERIFY2(hasText || !w->accessibleName().isEmpty(), qPrintable(w->objectName()));
     }
 }

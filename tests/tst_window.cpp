@@ -53,7 +53,10 @@ void tst_window::init()
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 }
 
-void tst_window::cleanup() { window.reset(); }
+void tst_window::cleanup()
+{
+    window.reset();
+}
 
 void tst_window::typeInto(QComboBox *box, const QString &text)
 {
@@ -135,17 +138,61 @@ void tst_window::typing_recomputes_data()
     QTest::addColumn<QString>("year");
     QTest::addColumn<QString>("lifePath");
     QTest::addColumn<QString>("attitude");
-    QTest::newRow("29 July 1985") << "29" << "July" << "1985" << "5" << "9";
-    QTest::newRow("11 November 2010") << "11" << "November" << "2010" << "7" << "4";
-    QTest::newRow("31 December 1999") << "31" << "December" << "1999" << "8" << "7";
-    QTest::newRow("19 September 1999") << "19" << "September" << "1999" << "2" << "1";
-    QTest::newRow("5 October 1990") << "5" << "October" << "1990" << "7" << "6";
-    QTest::newRow("5 January 1990") << "5" << "January" << "1990" << "7" << "6";
-    QTest::newRow("month as number") << "5" << "10" << "1990" << "6" << "5";
-    QTest::newRow("day as letters") << "Jan" << "January" << "1980" << "8" << "8";
-    QTest::newRow("year not listed") << "1" << "January" << "1850" << "7" << "2";
-    QTest::newRow("word") << "abc" << "  MAY " << "abc" << "8" << "2";
-    QTest::newRow("all empty") << "" << "" << "" << "0" << "0";
+    QTest::newRow("29 July 1985") << "29"
+                                  << "July"
+                                  << "1985"
+                                  << "5"
+                                  << "9";
+    QTest::newRow("11 November 2010") << "11"
+                                      << "November"
+                                      << "2010"
+                                      << "7"
+                                      << "4";
+    QTest::newRow("31 December 1999") << "31"
+                                      << "December"
+                                      << "1999"
+                                      << "8"
+                                      << "7";
+    QTest::newRow("19 September 1999") << "19"
+                                       << "September"
+                                       << "1999"
+                                       << "2"
+                                       << "1";
+    QTest::newRow("5 October 1990") << "5"
+                                    << "October"
+                                    << "1990"
+                                    << "7"
+                                    << "6";
+    QTest::newRow("5 January 1990") << "5"
+                                    << "January"
+                                    << "1990"
+                                    << "7"
+                                    << "6";
+    QTest::newRow("month as number") << "5"
+                                     << "10"
+                                     << "1990"
+                                     << "6"
+                                     << "5";
+    QTest::newRow("day as letters") << "Jan"
+                                    << "January"
+                                    << "1980"
+                                    << "8"
+                                    << "8";
+    QTest::newRow("year not listed") << "1"
+                                     << "January"
+                                     << "1850"
+                                     << "7"
+                                     << "2";
+    QTest::newRow("word") << "abc"
+                          << "  MAY "
+                          << "abc"
+                          << "8"
+                          << "2";
+    QTest::newRow("all empty") << ""
+                               << ""
+                               << ""
+                               << "0"
+                               << "0";
 }
 
 void tst_window::typing_recomputes()

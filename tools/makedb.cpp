@@ -15,8 +15,9 @@
 
 namespace {
 
-const char *const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
-                               "July",    "August",   "September", "October", "November", "December"};
+const char *const kMonths[] = {"January",   "February", "March",    "April",
+                               "May",       "June",     "July",     "August",
+                               "September", "October",  "November", "December"};
 
 // The Life Path the window shows for a day, month name and year.
 std::optional<QString> lifePath(const QString &day, const QString &month, const QString &year)

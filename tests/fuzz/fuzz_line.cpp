@@ -34,8 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     LineParser parser(encoding);
     const auto parts = parser.parse(line);
-    const bool skipped = line.contains('#') || line.contains('&') || line.contains('(') ||
-                         !line.contains(',');
+    const bool skipped =
+        line.contains('#') || line.contains('&') || line.contains('(') || !line.contains(',');
     check(parts.has_value() == !skipped);
     if (!parts)
         return 0;

@@ -75,8 +75,9 @@ void run(const QString &text)
     check(clean == referenceClean(text));
 
     const QString month = engine::convertMonth(text);
-    const char *const names[] = {"january", "february", "march",     "april",   "may",      "june",
-                                 "july",    "august",   "september", "october", "november", "december"};
+    const char *const names[] = {"january",   "february", "march",    "april",
+                                 "may",       "june",     "july",     "august",
+                                 "september", "october",  "november", "december"};
     QString expected = QStringLiteral("0");
     for (int i = 0; i < 12; ++i) {
         if (clean == QLatin1String(names[i])) {
