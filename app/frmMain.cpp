@@ -170,14 +170,8 @@ void frmMain::fillDateLists()
     QStringList years;
     for (int y = 1900; y <= 2010; ++y)
         years << QString::number(y);
-    const QStringList months = {
-        QStringLiteral("January"), QStringLiteral("February"), QStringLiteral("March"),
-        QStringLiteral("April"),   QStringLiteral("May"),      QStringLiteral("June"),
-        QStringLiteral("July"),    QStringLiteral("August"),   QStringLiteral("September"),
-        QStringLiteral("October"), QStringLiteral("November"), QStringLiteral("December")};
-
     const std::pair<QComboBox *, const QStringList *> lists[] = {
-        {ui->cDay, &days}, {ui->cMonth, &months}, {ui->cYear, &years}};
+        {ui->cDay, &days}, {ui->cMonth, &engine::monthNames()}, {ui->cYear, &years}};
     for (const auto &[combo, items] : lists) {
         // Adding to an empty combo box selects and shows its first item; the
         // field keeps its own start-up text and no item is picked.
@@ -217,18 +211,17 @@ void frmMain::connectEvents()
 
 void frmMain::CalcDOB()
 {
-    const auto day = engine::numberValue(ui->cDay->currentText());
-    const auto month = engine::numberValue(engine::convertMonth(ui->cMonth->currentText()));
-    const auto year = engine::numberValue(ui->cYear->currentText());
+    const auto values = engine::dateValues(ui->cDay->currentText(), ui->cMonth->currentText(),
+                                           ui->cYear->currentText());
     // An overflow on a typed day or year leaves the numbers as they were; the
     // window simply keeps showing the last date that could be computed.
-    if (!day || !month || !year)
+    if (!values)
         return;
 
-    ui->lpNumber->setText(*day + *month + *year);
+    ui->lpNumber->setText(values->day + values->month + values->year);
     if (!reduceCaption(ui->lpNumber, 6))
         return;
-    ui->aNumber->setText(*day + *month);
+    ui->aNumber->setText(values->day + values->month);
     if (!reduceCaption(ui->aNumber, 4))
         return;
     SetCompat();

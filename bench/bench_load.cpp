@@ -45,10 +45,6 @@ const char *const kLast[] = {
     "Scott",    "Torres",       "Nguyen",   "Hill",      "Flores",   "Green",    "Adams",
     "Nelson",   "Baker",        "Hall",     "Rivera",    "Campbell", "Mitchell", "O'Brien",
     "McDonald", "van der Berg", "Müller",   "Dubois",    "Rossi",    "Novák",    "Kowalski"};
-const char *const kMonths[] = {"January",   "February", "March",    "April",
-                               "May",       "June",     "July",     "August",
-                               "September", "October",  "November", "December"};
-
 QByteArray generate(int lines)
 {
     QRandomGenerator rng(20261208);
@@ -61,11 +57,8 @@ QByteArray generate(int lines)
         const QString name = QString::fromUtf8(kFirst[rng.bounded(int(std::size(kFirst)))]) + u' ' +
                              QString::fromUtf8(kLast[rng.bounded(int(std::size(kLast)))]);
         const QString yearText = QString::number(year);
-        const auto lp = engine::reduce(
-            *engine::numberValue(QString::number(day)) +
-                *engine::numberValue(engine::convertMonth(QLatin1String(kMonths[month - 1]))) +
-                *engine::numberValue(yearText),
-            6);
+        const auto lp =
+            engine::lifePath(QString::number(day), engine::monthNames()[month - 1], yearText);
         bytes += name.toUtf8() + ", " + QByteArray::number(month) + ' ' + QByteArray::number(day) +
                  ' ' + yearText.toLatin1() + ',' + lp->toLatin1() + "\r\n";
     }

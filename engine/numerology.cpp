@@ -6,14 +6,18 @@ namespace basGeneral {
 
 QString cleanText(const QString &text)
 {
-    const QString lower = text.toLower();
+    return trimBlanks(text.toLower());
+}
+
+QString trimBlanks(const QString &text)
+{
     qsizetype first = 0;
-    qsizetype last = lower.size();
-    while (first < last && lower.at(first) == u' ')
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == u' ')
         ++first;
-    while (last > first && lower.at(last - 1) == u' ')
+    while (last > first && text.at(last - 1) == u' ')
         --last;
-    return lower.mid(first, last - first);
+    return text.mid(first, last - first);
 }
 
 } // namespace basGeneral
@@ -64,16 +68,27 @@ std::optional<QString> numberValue(const QString &text)
     return QString::number(sum);
 }
 
+const QStringList &monthNames()
+{
+    static const QStringList names = {
+        QStringLiteral("January"), QStringLiteral("February"), QStringLiteral("March"),
+        QStringLiteral("April"),   QStringLiteral("May"),      QStringLiteral("June"),
+        QStringLiteral("July"),    QStringLiteral("August"),   QStringLiteral("September"),
+        QStringLiteral("October"), QStringLiteral("November"), QStringLiteral("December")};
+    return names;
+}
+
 QString convertMonth(const QString &text)
 {
-    static const std::array<QString, 12> names = {
-        QStringLiteral("january"), QStringLiteral("february"), QStringLiteral("march"),
-        QStringLiteral("april"),   QStringLiteral("may"),      QStringLiteral("june"),
-        QStringLiteral("july"),    QStringLiteral("august"),   QStringLiteral("september"),
-        QStringLiteral("october"), QStringLiteral("november"), QStringLiteral("december")};
+    static const QStringList lowerNames = [] {
+        QStringList lower;
+        for (const QString &name : monthNames())
+            lower << name.toLower();
+        return lower;
+    }();
     const QString clean = basGeneral::cleanText(text);
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (clean == names[i])
+    for (qsizetype i = 0; i < lowerNames.size(); ++i) {
+        if (clean == lowerNames[i])
             return QString::number(i % 9 + 1);
     }
     return QStringLiteral("0");
@@ -85,6 +100,24 @@ std::optional<QString> reduce(const QString &text, int passes)
     for (int i = 0; i < passes && value; ++i)
         value = numberValue(*value);
     return value;
+}
+
+std::optional<DateValues> dateValues(const QString &day, const QString &month, const QString &year)
+{
+    auto d = numberValue(day);
+    auto m = numberValue(convertMonth(month));
+    auto y = numberValue(year);
+    if (!d || !m || !y)
+        return std::nullopt;
+    return DateValues{std::move(*d), std::move(*m), std::move(*y)};
+}
+
+std::optional<QString> lifePath(const QString &day, const QString &month, const QString &year)
+{
+    const auto values = dateValues(day, month, year);
+    if (!values)
+        return std::nullopt;
+    return reduce(values->day + values->month + values->year, 6);
 }
 
 } // namespace engine

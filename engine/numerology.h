@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -11,11 +12,16 @@
 namespace basGeneral {
 // Lower-cases the text and trims spaces (only code 32) from both ends.
 QString cleanText(const QString &text);
+// Trims spaces (only code 32; tabs and other white space stay) from both ends.
+QString trimBlanks(const QString &text);
 } // namespace basGeneral
 
 namespace engine {
 
 inline constexpr int kInt16Max = 32767;
+
+// The English month names, January first.
+const QStringList &monthNames();
 
 // The value a single character adds to a sum: a..z count 1..9 over and over,
 // upper case as lower case, the digits 1..9 their own value, anything else 0.
@@ -31,5 +37,19 @@ QString convertMonth(const QString &text);
 
 // numberValue applied `passes` times, each pass to the result of the one before.
 std::optional<QString> reduce(const QString &text, int passes);
+
+// The personal numbers of a date of birth as typed: the day, month and year
+// values, each a number text; the overflow failure for a day or year text of
+// extreme length or value.
+struct DateValues
+{
+    QString day;
+    QString month;
+    QString year;
+};
+std::optional<DateValues> dateValues(const QString &day, const QString &month, const QString &year);
+
+// The Life Path number of a date: the values joined, reduced six times.
+std::optional<QString> lifePath(const QString &day, const QString &month, const QString &year);
 
 } // namespace engine

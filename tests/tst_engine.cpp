@@ -29,6 +29,8 @@ private slots:
     void attitudeTable_isLifePathScaledButOneCell();
     void compatPercent_data();
     void compatPercent();
+    void lifePath_data();
+    void lifePath();
 };
 
 void tst_engine::letterValue_data()
@@ -326,6 +328,57 @@ void tst_engine::compatPercent()
     const auto percent = engine::compatPercent(user, celebLp, celebAtt);
     QVERIFY(percent.has_value());
     QCOMPARE(*percent, expected);
+}
+
+void tst_engine::lifePath_data()
+{
+    QTest::addColumn<QString>("day");
+    QTest::addColumn<QString>("month");
+    QTest::addColumn<QString>("year");
+    QTest::addColumn<QString>("expected"); // empty: the overflow failure
+    QTest::newRow("29 July 1985") << "29"
+                                  << "July"
+                                  << "1985"
+                                  << "5";
+    QTest::newRow("1 January 1980") << "1"
+                                    << "January"
+                                    << "1980"
+                                    << "2";
+    QTest::newRow("11 November 2010") << "11"
+                                      << "November"
+                                      << "2010"
+                                      << "7";
+    QTest::newRow("19 September 1999") << "19"
+                                       << "September"
+                                       << "1999"
+                                       << "2";
+    QTest::newRow("month as a number") << "5"
+                                       << "10"
+                                       << "1990"
+                                       << "6";
+    QTest::newRow("all empty") << ""
+                               << ""
+                               << ""
+                               << "0";
+    QTest::newRow("day overflows") << QString(3641, u'9') << "July"
+                                   << "1985"
+                                   << "";
+    QTest::newRow("year overflows") << "1"
+                                    << "July" << QString(32767, u' ') << "";
+    QTest::newRow("month never overflows") << "1" << QString(40000, u'z') << "1985"
+                                           << "6";
+}
+
+void tst_engine::lifePath()
+{
+    QFETCH(QString, day);
+    QFETCH(QString, month);
+    QFETCH(QString, year);
+    QFETCH(QString, expected);
+    const auto value = engine::lifePath(day, month, year);
+    QCOMPARE(value.has_value(), !expected.isEmpty());
+    if (value)
+        QCOMPARE(*value, expected);
 }
 
 QTEST_APPLESS_MAIN(tst_engine)

@@ -1,3 +1,4 @@
+#include "WindowDriver.h"
 #include "frmMain.h"
 
 #include <QAbstractItemView>
@@ -20,7 +21,7 @@
 
 // Bad input of every kind, through the real window: each case checks what
 // the user ends up seeing, not only that nothing crashed.
-class tst_hostile : public QObject
+class tst_hostile : public QObject, public WindowDriver
 {
     Q_OBJECT
 
@@ -43,70 +44,22 @@ private slots:
     void typing_extremeTexts();
 
 private:
-    QString dbPath() const
-    {
-        return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("db.txt"));
-    }
-    void writeDb(const QByteArray &bytes, const QString &path = {});
-    void clickLoad();
-    void clickRow(int row);
-    QLabel *label(const char *name) { return window->findChild<QLabel *>(QLatin1String(name)); }
-    QAbstractItemView *list()
-    {
-        return window->findChild<QAbstractItemView *>(QStringLiteral("List1"));
-    }
-    int rows() { return list()->model()->rowCount(); }
-    QString rowText(int row) { return list()->model()->index(row, 0).data().toString(); }
-    void atEachEventPass(std::function<void(int)> step);
     static QByteArray numberedLines(int count);
-
-    std::unique_ptr<frmMain> window;
-    std::unique_ptr<QTimer> ticker;
 };
 
 void tst_hostile::init()
 {
     QFile::remove(dbPath());
     QDir(dbPath()).removeRecursively();
-    window = std::make_unique<frmMain>();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    openWindow();
 }
 
 void tst_hostile::cleanup()
 {
-    ticker.reset();
-    window.reset();
+    closeWindow();
     QFile(dbPath()).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QFile::remove(dbPath());
     QDir(dbPath()).removeRecursively();
-}
-
-void tst_hostile::writeDb(const QByteArray &bytes, const QString &path)
-{
-    QFile f(path.isEmpty() ? dbPath() : path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-void tst_hostile::clickLoad()
-{
-    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
-}
-
-void tst_hostile::clickRow(int row)
-{
-    const QRect rect = list()->visualRect(list()->model()->index(row, 0));
-    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rect.center());
-}
-
-void tst_hostile::atEachEventPass(std::function<void(int)> step)
-{
-    ticker = std::make_unique<QTimer>();
-    ticker->setInterval(0);
-    auto pass = std::make_shared<int>(0);
-    connect(ticker.get(), &QTimer::timeout, ticker.get(), [pass, step] { step(++*pass); });
-    ticker->start();
 }
 
 // Lines of 32 bytes each: "P0000001, 1 1 1900,2" padded with blanks.

@@ -1,3 +1,4 @@
+#include "WindowDriver.h"
 #include "frmMain.h"
 
 #include <QAbstractItemView>
@@ -12,7 +13,7 @@
 
 // Loading db.txt through the window and selecting celebrities, driven as a
 // user would: a click on the load button, clicks and arrow keys in the list.
-class tst_loader : public QObject
+class tst_loader : public QObject, public WindowDriver
 {
     Q_OBJECT
 
@@ -38,48 +39,19 @@ private slots:
     void close_duringLoad_stopsAtProgressPoint();
 
 private:
-    QString dbPath() const
-    {
-        return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("db.txt"));
-    }
-    void writeDb(const QByteArray &bytes);
     QByteArray dataLines(int count, int skippedEvery = 0) const;
-    void clickLoad();
-    void clickRow(int row);
-    QLabel *label(const char *name) { return window->findChild<QLabel *>(QLatin1String(name)); }
-    QAbstractItemView *list()
-    {
-        return window->findChild<QAbstractItemView *>(QStringLiteral("List1"));
-    }
-    QString rowText(int row) { return list()->model()->index(row, 0).data().toString(); }
-    // Runs `step` each time the window lets its events run, with the number
-    // of that moment (1 is the one before the load begins).
-    void atEachEventPass(std::function<void(int)> step);
-
-    std::unique_ptr<frmMain> window;
-    std::unique_ptr<QTimer> ticker;
 };
 
 void tst_loader::init()
 {
     QFile::remove(dbPath());
-    window = std::make_unique<frmMain>();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    openWindow();
 }
 
 void tst_loader::cleanup()
 {
-    ticker.reset();
-    window.reset();
+    closeWindow();
     QFile::remove(dbPath());
-}
-
-void tst_loader::writeDb(const QByteArray &bytes)
-{
-    QFile f(dbPath());
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
 }
 
 QByteArray tst_loader::dataLines(int count, int skippedEvery) const
@@ -91,27 +63,6 @@ QByteArray tst_loader::dataLines(int count, int skippedEvery) const
             bytes += "# skipped\r\n";
     }
     return bytes;
-}
-
-void tst_loader::clickLoad()
-{
-    auto *button = window->findChild<QPushButton *>(QStringLiteral("Command2"));
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-void tst_loader::clickRow(int row)
-{
-    const QRect rect = list()->visualRect(list()->model()->index(row, 0));
-    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rect.center());
-}
-
-void tst_loader::atEachEventPass(std::function<void(int)> step)
-{
-    ticker = std::make_unique<QTimer>();
-    ticker->setInterval(0);
-    auto pass = std::make_shared<int>(0);
-    connect(ticker.get(), &QTimer::timeout, ticker.get(), [pass, step] { step(++*pass); });
-    ticker->start();
 }
 
 void tst_loader::load_sortsAndCounts()

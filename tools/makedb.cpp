@@ -11,26 +11,6 @@
 #include <QTextStream>
 
 #include <cstdio>
-#include <optional>
-
-namespace {
-
-const char *const kMonths[] = {"January",   "February", "March",    "April",
-                               "May",       "June",     "July",     "August",
-                               "September", "October",  "November", "December"};
-
-// The Life Path the window shows for a day, month name and year.
-std::optional<QString> lifePath(const QString &day, const QString &month, const QString &year)
-{
-    const auto d = engine::numberValue(day);
-    const auto m = engine::numberValue(engine::convertMonth(month));
-    const auto y = engine::numberValue(year);
-    if (!d || !m || !y)
-        return std::nullopt;
-    return engine::reduce(*d + *m + *y, 6);
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -78,7 +58,8 @@ int main(int argc, char **argv)
             continue;
         // The date's year always has four digits.
         const QString yearText = QStringLiteral("%1").arg(year, 4, 10, QLatin1Char('0'));
-        const auto lp = lifePath(QString::number(day), QLatin1String(kMonths[month - 1]), yearText);
+        const auto lp =
+            engine::lifePath(QString::number(day), engine::monthNames()[month - 1], yearText);
         if (!lp)
             continue;
         out += QStringLiteral("%1, %2 %3 %4,%5\r\n")

@@ -1,5 +1,6 @@
 // Reading a display field as a number, against a reference that parses the
 // same prefix with the C library and rounds with the current rounding mode.
+#include "check.h"
 #include "engine/compat.h"
 
 #include <QString>
@@ -10,15 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
-
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
+namespace {} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

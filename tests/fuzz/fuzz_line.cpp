@@ -1,4 +1,5 @@
 // One db.txt line to its list item, and the item to the four display texts.
+#include "check.h"
 #include "database/DbFile.h"
 #include "database/ItemStore.h"
 #include "database/LineParser.h"
@@ -12,15 +13,7 @@
 
 using namespace database;
 
-namespace {
-
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
+namespace {} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

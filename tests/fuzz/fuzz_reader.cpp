@@ -1,5 +1,6 @@
 // The whole file reader on arbitrary bytes, against Qt's UTF-8 decoder for
 // the encoding and a plain split for the lines.
+#include "check.h"
 #include "database/DbFile.h"
 
 #include <QDir>
@@ -12,12 +13,6 @@
 using namespace database;
 
 namespace {
-
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
 
 QString path()
 {

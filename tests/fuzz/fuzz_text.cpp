@@ -1,5 +1,6 @@
 // numberValue, convertMonth and cleanText on arbitrary texts, against
 // straightforward reference loops that follow the rules word for word.
+#include "check.h"
 #include "engine/numerology.h"
 
 #include <QString>
@@ -49,12 +50,6 @@ QString referenceClean(const QString &text)
     while (s.endsWith(u' '))
         s.chop(1);
     return s;
-}
-
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
 }
 
 void run(const QString &text)
