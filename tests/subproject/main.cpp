@@ -1,0 +1,10 @@
+#include "frmMain.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    frmMain window;
+    return window.windowTitle() == QStringLiteral("Famescope") ? 0 : 1;
+}
