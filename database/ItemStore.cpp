@@ -66,8 +66,8 @@ void ItemStore::reserve(qint64 lines, qint64 bytes)
         records.reserve(records.size() + std::size_t(lines));
     if (bytes > 0) {
         arena.reserve(arena.size() + std::size_t(bytes));
-        // Keys of Latin names take about as many bytes as the names; a
-        // reservation that is never touched costs no memory.
+        // Only the part of a key past its first sixteen bytes is kept here,
+        // never more than the names themselves; untouched room costs nothing.
         keys.reserve(keys.size() + std::size_t(bytes));
     }
 }
@@ -78,10 +78,18 @@ bool ItemStore::append(QByteArrayView nameUtf8, QByteArrayView tailUtf8)
     if (records.size() >= maxId || keys.size() >= maxId - 4096 || nameUtf8.size() >= (1 << 15))
         return false;
 
+    // The first sixteen key bytes go into the order's entries; only the rest
+    // of a longer key, with a terminating zero, is kept in `keys`.
+    keyScratch.clear();
+    collation.appendSortKey(QString::fromUtf8(nameUtf8), keyScratch);
+    const std::size_t keyBytes = keyScratch.size();
+    const std::uint64_t prefix = keyPrefix(keyScratch.data(), keyBytes);
+    const std::uint64_t prefix2 = keyBytes > 8 ? keyPrefix(keyScratch.data() + 8, keyBytes - 8) : 0;
     const std::size_t keyAt = keys.size();
-    collation.appendSortKey(QString::fromUtf8(nameUtf8), keys);
-    const std::uint64_t prefix = keyPrefix(keys.data() + keyAt, keys.size() - keyAt);
-    keys.push_back('\0');
+    if (keyBytes >= 16) {
+        keys.append(keyScratch, 16, std::string::npos);
+        keys.push_back('\0');
+    }
 
     Record r;
     r.text = arena.size();
@@ -91,7 +99,7 @@ bool ItemStore::append(QByteArrayView nameUtf8, QByteArrayView tailUtf8)
     arena.insert(arena.end(), tailUtf8.begin(), tailUtf8.end());
     const Id id = Id(records.size());
     records.push_back(r);
-    waiting.push_back({prefix, packTail(tailUtf8), id, std::uint32_t(keyAt)});
+    waiting.push_back({prefix, prefix2, packTail(tailUtf8), id, std::uint32_t(keyAt)});
     return true;
 }
 
@@ -124,10 +132,12 @@ bool ItemStore::less(const Entry &a, const Entry &b) const
 {
     if (a.prefix != b.prefix)
         return a.prefix < b.prefix;
-    // Keys hold no zero byte but their end: a key that ended inside the
-    // prefix equals the other, else the rest decides.
-    if ((a.prefix & 0xFF) != 0) {
-        const int c = std::strcmp(keys.data() + a.keyAt + 8, keys.data() + b.keyAt + 8);
+    // Keys hold no zero byte, so a zero in a prefix is the key's end: a key
+    // that ended inside the first prefix equals the other, and so on.
+    if ((a.prefix & 0xFF) != 0 && a.prefix2 != b.prefix2)
+        return a.prefix2 < b.prefix2;
+    if ((a.prefix & 0xFF) != 0 && (a.prefix2 & 0xFF) != 0) {
+        const int c = std::strcmp(keys.data() + a.keyAt, keys.data() + b.keyAt);
         if (c != 0)
             return c < 0;
     }

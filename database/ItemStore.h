@@ -34,8 +34,6 @@ public:
 
     // Adds an item to the waiting ones. False when it cannot be stored.
     bool append(QByteArrayView nameUtf8, QByteArrayView tailUtf8);
-    // Size of the collation keys, for measuring.
-    qsizetype keyBytes() const { return qsizetype(keys.size()); }
 
     qsizetype size() const { return qsizetype(records.size()); }
     qsizetype sortedSize() const { return sorted; }
@@ -44,13 +42,15 @@ public:
     // Sorts the waiting items in; an item equal to an earlier one goes after it.
     void commit();
 
-    // An entry of the order. The first eight bytes of the name's collation
-    // key, big-endian, decide most comparisons; the rest of the key, with its
-    // terminating zero, lies in `keys` at keyAt. Among equal names a short
-    // tail of blanks, commas and digits is decided by its packed code.
+    // An entry of the order. The first sixteen bytes of the name's collation
+    // key, big-endian, decide most comparisons without a look elsewhere; the
+    // rest of a longer key, with a terminating zero, lies in `keys` at keyAt.
+    // Among equal names a short tail of blanks, commas and digits is decided
+    // by its packed code.
     struct Entry
     {
         std::uint64_t prefix;
+        std::uint64_t prefix2;
         std::uint64_t tailCode;
         Id id;
         std::uint32_t keyAt;
