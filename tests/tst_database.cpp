@@ -392,10 +392,13 @@ std::vector<int> referenceOrder(const std::vector<Line> &lines)
 
 std::vector<Line> sampleLines(int count)
 {
-    const char *names[] = {"Anna",  "anna",  "ANNA",  "Ánna",      "Zoë",       "Zoe",
-                           "zoe",   "Émile", "Emile", "emil",      "Émilie",    "Ö",
-                           "O",     "Oz",    "Bob",   "bob smith", "Bob Smith", "Bob-Smith",
-                           "Bobby", "",      " ",     "Zz",        "a",         "Ab"};
+    const char *names[] = {"Anna", "anna", "ANNA", "Ánna", "Zoë", "Zoe", "zoe", "Émile", "Emile",
+                           "emil", "Émilie", "Ö", "O", "Oz", "Bob", "bob smith", "Bob Smith",
+                           "Bob-Smith", "Bobby", "", " ", "Zz", "a", "Ab",
+                           // Long names whose keys share more than sixteen bytes.
+                           "Alexander Hamilton-Smythe", "Alexander Hamilton-Smith",
+                           "alexander hamilton smith", "Alexander Hamilton Smith Jr",
+                           "Alexandra Hamilton-Smith", "Alexander Hamilton-Smíth"};
     const char *tails[] = {", 1 2 1900,3", ", 1 2 1900,4", ", 12 2 1900,3", ",",
                            ", x",          ", X",          ", 1 1 1900,1"};
     QRandomGenerator rng(1234);
