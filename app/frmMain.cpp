@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QStringListModel>
 
 namespace {
 
@@ -85,6 +86,10 @@ frmMain::frmMain(QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::frmMain>()), launcher(links::systemLauncher())
 {
     initResources();
+    // The window's font and colour are set before its elements exist, so
+    // that they inherit them as they are made instead of being told again.
+    setFont(windowFont(13));
+    setColour(this, QPalette::Window, QColor(51, 91, 54));
     ui->setupUi(this);
     setFixedSize(size());
     applyLook();
@@ -100,9 +105,7 @@ frmMain::~frmMain() = default;
 
 void frmMain::applyLook()
 {
-    setFont(windowFont(13));
     setAutoFillBackground(true);
-    setColour(this, QPalette::Window, QColor(51, 91, 54));
 
     // Each label draws its text from the top, wrapped at word boundaries and
     // cut at its lower edge, over whatever lies behind it.
@@ -129,15 +132,7 @@ void frmMain::applyLook()
     for (const Style &style : styles)
         style.widget->setFont(windowFont(style.pixelSize, style.bold));
 
-    // The background picture is stretched into its box once, here: a label
-    // scaling its contents would rescale it smoothly on its first paint,
-    // which costs more than the rest of that paint together.
-    const qreal ratio = devicePixelRatioF();
-    QPixmap background =
-        QPixmap(QStringLiteral(":/background.png"))
-            .scaled(ui->Image3->size() * ratio, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    background.setDevicePixelRatio(ratio);
-    ui->Image3->setPixmap(background);
+    ui->Image3->setPixmap(QPixmap(QStringLiteral(":/background.png")));
 
     setColour(ui->Label6, QPalette::WindowText, Qt::white);
     setColour(ui->Label16, QPalette::WindowText, Qt::black);
@@ -176,7 +171,9 @@ void frmMain::fillDateLists()
         // Adding to an empty combo box selects and shows its first item; the
         // field keeps its own start-up text and no item is picked.
         const QString text = combo->currentText();
-        combo->addItems(*items);
+        // One list model per drop-down: a standard item model would make an
+        // item, and announce it, for each of the 154 entries.
+        combo->setModel(new QStringListModel(*items, combo));
         combo->setCurrentIndex(-1);
         combo->setEditText(text);
     }

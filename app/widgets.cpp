@@ -38,6 +38,20 @@ void ShapeRect::paintEvent(QPaintEvent *)
     p.fillRect(rect().adjusted(1, 1, -1, -1), palette().color(QPalette::Window));
 }
 
+StretchedPicture::StretchedPicture(QWidget *parent) : QWidget(parent) {}
+
+void StretchedPicture::setPixmap(const QPixmap &pixmap)
+{
+    picture = pixmap;
+    update();
+}
+
+void StretchedPicture::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.drawPixmap(rect(), picture);
+}
+
 LinkLabel::LinkLabel(QWidget *parent) : QLabel(parent) {}
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent *event)

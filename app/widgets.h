@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 
 // Small widgets the window's look needs and Qt's own do not give.
@@ -28,6 +29,24 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+};
+
+// A picture stretched to fill its box, scaled as it is painted: a scaled copy
+// of the whole picture would cost its memory and its scaling at start-up.
+class StretchedPicture : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit StretchedPicture(QWidget *parent = nullptr);
+    void setPixmap(const QPixmap &pixmap);
+    const QPixmap &pixmap() const { return picture; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QPixmap picture;
 };
 
 // A label that reports a click of the left mouse button.
