@@ -16,6 +16,11 @@ namespace database {
 Collation::Collation() = default;
 Collation::~Collation() = default;
 
+void *Collation::open() const
+{
+    return nullptr;
+}
+
 void Collation::appendSortKey(QStringView text, std::string &out) const
 {
     const DWORD flags = LCMAP_SORTKEY | LINGUISTIC_IGNORECASE;
@@ -52,8 +57,13 @@ UCollator *ucol(void *p)
 }
 } // namespace
 
-Collation::Collation()
+Collation::Collation() = default;
+
+void *Collation::open() const
 {
+    if (opened)
+        return collator;
+    opened = true;
     // The C locale has no alphabet of its own; American English stands in.
     QString name = QLocale::system().name();
     if (name == QLatin1String("C") || name.isEmpty())
@@ -69,6 +79,7 @@ Collation::Collation()
         ucol_setStrength(c, UCOL_SECONDARY);
     }
     collator = c;
+    return collator;
 }
 
 Collation::~Collation()
@@ -79,7 +90,7 @@ Collation::~Collation()
 
 void Collation::appendSortKey(QStringView text, std::string &out) const
 {
-    if (!collator)
+    if (!open())
         return;
     const auto *src = reinterpret_cast<const UChar *>(text.utf16());
     const std::size_t at = out.size();
@@ -104,7 +115,7 @@ void Collation::appendSortKey(QStringView text, std::string &out) const
 
 int Collation::compareUtf8(QByteArrayView a, QByteArrayView b) const
 {
-    if (!collator)
+    if (!open())
         return a.compare(b);
     UErrorCode status = U_ZERO_ERROR;
     const UCollationResult r = ucol_strcollUTF8(ucol(collator), a.data(), int32_t(a.size()),

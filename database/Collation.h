@@ -26,7 +26,11 @@ public:
     int compareUtf8(QByteArrayView a, QByteArrayView b) const;
 
 private:
-    void *collator = nullptr;
+    // Opened on first use: a window that never loads its list never pays
+    // for the locale's collation tables.
+    void *open() const;
+    mutable void *collator = nullptr;
+    mutable bool opened = false;
 };
 
 } // namespace database
