@@ -26,6 +26,7 @@ public:
     // Items in the list, announced or not.
     qsizetype itemCount() const { return store.size(); }
     void reserve(qint64 lines, qint64 bytes) { store.reserve(lines, bytes); }
+    void prepare() const { store.prepare(); }
     bool append(QByteArrayView nameUtf8, QByteArrayView tailUtf8)
     {
         // Qt's models count rows in an int.

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QStringListModel>
+#include <QTimer>
 
 namespace {
 
@@ -313,6 +314,17 @@ bool frmMain::event(QEvent *event)
         sinceFrame.start();
     }
     return QWidget::event(event);
+}
+
+void frmMain::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    // Once the window is on the screen, and long before anyone can click the
+    // load button, the list's alphabetical order gets its collation tables.
+    if (!painted) {
+        painted = true;
+        QTimer::singleShot(0, this, [this] { celebrities->prepare(); });
+    }
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

@@ -44,6 +44,7 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -62,5 +63,6 @@ private:
     bool loading = false;
     bool closing = false;
     bool framePending = false;
+    bool painted = false;
     QElapsedTimer sinceFrame;
 };

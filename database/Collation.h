@@ -25,9 +25,12 @@ public:
     // Compares two UTF-8 texts in the same order; negative, zero or positive.
     int compareUtf8(QByteArrayView a, QByteArrayView b) const;
 
+    // Loads the locale's collation tables now rather than at the first use.
+    void prepare() const { open(); }
+
 private:
-    // Opened on first use: a window that never loads its list never pays
-    // for the locale's collation tables.
+    // Opened on first use, so that starting the program does not wait for
+    // the locale's collation tables.
     void *open() const;
     mutable void *collator = nullptr;
     mutable bool opened = false;

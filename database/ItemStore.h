@@ -29,6 +29,9 @@ public:
     ItemStore(const ItemStore &) = delete;
     ItemStore &operator=(const ItemStore &) = delete;
 
+    // Readies the alphabetical order ahead of the first item.
+    void prepare() const { collation.prepare(); }
+
     // Room for a file of this size with this many lines, to spare regrowth.
     void reserve(qint64 lines, qint64 bytes);
 
