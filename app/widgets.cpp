@@ -38,18 +38,12 @@ void ShapeRect::paintEvent(QPaintEvent *)
     p.fillRect(rect().adjusted(1, 1, -1, -1), palette().color(QPalette::Window));
 }
 
-StretchedPicture::StretchedPicture(QWidget *parent) : QWidget(parent) {}
-
-void StretchedPicture::setPixmap(const QPixmap &pixmap)
-{
-    picture = pixmap;
-    update();
-}
+StretchedPicture::StretchedPicture(QWidget *parent) : QLabel(parent) {}
 
 void StretchedPicture::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.drawPixmap(rect(), picture);
+    p.drawPixmap(rect(), pixmap());
 }
 
 LinkLabel::LinkLabel(QWidget *parent) : QLabel(parent) {}

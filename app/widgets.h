@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QLabel>
-#include <QPixmap>
 #include <QPushButton>
 
 // Small widgets the window's look needs and Qt's own do not give.
@@ -31,22 +30,17 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
-// A picture stretched to fill its box, scaled as it is painted: a scaled copy
-// of the whole picture would cost its memory and its scaling at start-up.
-class StretchedPicture : public QWidget
+// A picture stretched to fill its box, scaled as it is painted: a label with
+// scaled contents would first make a smoothly scaled copy of the whole picture.
+class StretchedPicture : public QLabel
 {
     Q_OBJECT
 
 public:
     explicit StretchedPicture(QWidget *parent = nullptr);
-    void setPixmap(const QPixmap &pixmap);
-    const QPixmap &pixmap() const { return picture; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-
-private:
-    QPixmap picture;
 };
 
 // A label that reports a click of the left mouse button.
