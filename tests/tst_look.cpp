@@ -21,6 +21,7 @@ private slots:
     void geometry();
     void colours_data();
     void colours();
+    void background_isStretchedGradient();
     void stacking_data();
     void stacking();
     void fonts_data();
@@ -112,6 +113,19 @@ void tst_look::colours()
     QFETCH(QPoint, at);
     QFETCH(QColor, colour);
     QCOMPARE(pixel(at.x(), at.y()).name(), colour.name());
+}
+
+void tst_look::background_isStretchedGradient()
+{
+    const auto near = [](const QColor &c, int r, int g, int b) {
+        return std::abs(c.red() - r) <= 16 && std::abs(c.green() - g) <= 16 &&
+               std::abs(c.blue() - b) <= 16;
+    };
+    // Mid blue under the lighter band at the top, pale blue at the bottom:
+    // the 234 rows of the picture fill the 361 of its box.
+    QVERIFY2(near(pixel(250, 140), 88, 154, 220), qPrintable(pixel(250, 140).name()));
+    QVERIFY2(near(pixel(300, 456), 199, 221, 243), qPrintable(pixel(300, 456).name()));
+    QVERIFY(pixel(250, 129).lightness() > pixel(250, 140).lightness());
 }
 
 void tst_look::stacking_data()
