@@ -39,8 +39,6 @@ public:
     bool append(QByteArrayView nameUtf8, QByteArrayView tailUtf8);
 
     qsizetype size() const { return qsizetype(records.size()); }
-    qsizetype sortedSize() const { return sorted; }
-    qsizetype waitingSize() const { return size() - sorted; }
 
     // Sorts the waiting items in; an item equal to an earlier one goes after it.
     void commit();
