@@ -1,5 +1,7 @@
 #include "CelebrityModel.h"
 
+#include <limits>
+
 CelebrityModel::CelebrityModel(QObject *parent) : QAbstractListModel(parent) {}
 
 int CelebrityModel::rowCount(const QModelIndex &parent) const
@@ -11,21 +13,39 @@ QVariant CelebrityModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const auto id = store.idAt(index.row());
+    const auto id = order.idAt(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return store.itemText(id);
+        return items.itemText(id);
     case NameRole:
     case Qt::AccessibleTextRole:
-        return store.name(id);
+        return items.name(id);
     default:
         return {};
     }
 }
 
+void CelebrityModel::reserve(qint64 lines, qint64 bytes)
+{
+    items.reserve(lines, bytes);
+    order.reserve(bytes);
+}
+
+bool CelebrityModel::append(QByteArrayView nameUtf8, QByteArrayView tailUtf8)
+{
+    // Qt's models count rows in an int.
+    if (items.size() >= std::numeric_limits<int>::max() || !order.hasRoom())
+        return false;
+    const auto id = items.append(nameUtf8, tailUtf8);
+    if (!id)
+        return false;
+    order.add(*id);
+    return true;
+}
+
 void CelebrityModel::flush()
 {
-    const auto total = int(store.size());
+    const auto total = int(items.size());
     if (total == rows)
         return;
     // First announced as appended, in arrival order...
@@ -37,15 +57,15 @@ void CelebrityModel::flush()
     // following the items they were on.
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
-    std::vector<database::ItemStore::Entry> entries;
+    std::vector<database::SortedOrder::Entry> entries;
     entries.reserve(std::size_t(before.size()));
     for (const QModelIndex &index : before)
-        entries.push_back(store.entryAt(index.row()));
-    store.commit();
+        entries.push_back(order.entryAt(index.row()));
+    order.commit();
     QModelIndexList after;
     after.reserve(before.size());
     for (const auto &entry : entries)
-        after.push_back(index(int(store.rowOf(entry)), 0));
+        after.push_back(index(int(order.rowOf(entry)), 0));
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

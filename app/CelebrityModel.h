@@ -1,13 +1,12 @@
 #pragma once
 
-#include "database/ItemStore.h"
+#include "database/ItemArena.h"
+#include "database/SortedOrder.h"
 
 #include <QAbstractListModel>
 
-#include <limits>
-
-// The celebrity list as a model: each row's display text is the whole item
-// text (name, 500 blanks, tail). Items are added in bulk and announced at
+// The celebrity list as a model: each row's display text is the whole list
+// item, built when asked for. Items are added in bulk and announced at
 // flush(), when they are sorted in and persistent indexes follow their items.
 class CelebrityModel : public QAbstractListModel
 {
@@ -24,18 +23,16 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
     // Items in the list, announced or not.
-    qsizetype itemCount() const { return store.size(); }
-    void reserve(qint64 lines, qint64 bytes) { store.reserve(lines, bytes); }
-    void prepare() const { store.prepare(); }
-    bool append(QByteArrayView nameUtf8, QByteArrayView tailUtf8)
-    {
-        // Qt's models count rows in an int.
-        return store.size() < std::numeric_limits<int>::max() && store.append(nameUtf8, tailUtf8);
-    }
+    qsizetype itemCount() const { return items.size(); }
+    // Room for a file of this size with this many lines, to spare regrowth.
+    void reserve(qint64 lines, qint64 bytes);
+    // Adds an item, announced at the next flush. False when it cannot be stored.
+    bool append(QByteArrayView nameUtf8, QByteArrayView tailUtf8);
     // Announces the items added since the last flush at their sorted places.
     void flush();
 
 private:
-    database::ItemStore store;
+    database::ItemArena items;
+    database::SortedOrder order{items};
     int rows = 0;
 };

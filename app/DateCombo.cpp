@@ -3,8 +3,33 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QStringListModel>
 
-DateCombo::DateCombo(QWidget *parent) : QComboBox(parent) {}
+DateCombo::DateCombo(QWidget *parent) : QComboBox(parent)
+{
+    setEditable(true);
+    setCompleter(nullptr);
+    setInsertPolicy(QComboBox::NoInsert);
+    // On Enter or on leaving the field, QComboBox looks the typed text up
+    // among the items and emits activated() for a match, which is neither an
+    // edit nor a pick: cut that connection so only real picks remain.
+    disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
+
+    connect(lineEdit(), &QLineEdit::textEdited, this, &DateCombo::edited);
+    connect(this, &QComboBox::activated, this, &DateCombo::picked);
+}
+
+void DateCombo::setItems(const QStringList &items)
+{
+    // Adding to an empty combo box selects and shows its first item; the
+    // field keeps its own text and no item is picked.
+    const QString text = currentText();
+    // One list model: a standard item model would make an item, and announce
+    // it, for each entry.
+    setModel(new QStringListModel(items, this));
+    setCurrentIndex(-1);
+    setEditText(text);
+}
 
 void DateCombo::syncIndexToText()
 {

@@ -1,22 +1,16 @@
 #include "frmMain.h"
 #include "ui_frmMain.h"
 
+#include "CelebrityLoader.h"
 #include "CelebrityModel.h"
-#include "database/DbFile.h"
-#include "database/LineParser.h"
+#include "FramePacer.h"
+#include "database/Location.h"
 #include "database/Selection.h"
 #include "engine/compat.h"
 #include "engine/numerology.h"
 #include "links.h"
 
-#include <QCloseEvent>
-#include <QComboBox>
 #include <QCoreApplication>
-#include <QDir>
-#include <QLineEdit>
-#include <QPixmap>
-#include <QStringListModel>
-#include <QTimer>
 
 namespace {
 
@@ -51,10 +45,6 @@ void setShownIfValue(QLabel *label, const std::optional<QString> &text)
         label->setText(text->size() > kShownMax ? text->left(kShownMax) : *text);
 }
 
-// While loading, the window repaints at most once a frame; input is still
-// handled at every progress point.
-constexpr qint64 kFrameMs = 16;
-
 // Verdana where it is installed; elsewhere a sans of the same metrics.
 QFont windowFont(int pixelSize, bool bold = false, bool underline = false)
 {
@@ -68,13 +58,6 @@ QFont windowFont(int pixelSize, bool bold = false, bool underline = false)
     return font;
 }
 
-void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(role, colour);
-    widget->setPalette(palette);
-}
-
 } // namespace
 
 // Resources compiled into a static library are registered by hand.
@@ -84,16 +67,16 @@ static void initResources()
 }
 
 frmMain::frmMain(QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::frmMain>()), launcher(links::systemLauncher())
+    : QWidget(parent), ui(std::make_unique<Ui::frmMain>()), launcher(links::systemLauncher()),
+      programFolder(QCoreApplication::applicationDirPath())
 {
     initResources();
-    // The window's font and colour are set before its elements exist, so
-    // that they inherit them as they are made instead of being told again.
+    // The window's font is set before its elements exist, so that they
+    // inherit it as they are made instead of being told again.
     setFont(windowFont(13));
-    setColour(this, QPalette::Window, QColor(51, 91, 54));
     ui->setupUi(this);
     setFixedSize(size());
-    applyLook();
+    applyFonts();
     celebrities = new CelebrityModel(this);
     ui->List1->setModel(celebrities);
     fillDateLists();
@@ -104,58 +87,43 @@ frmMain::frmMain(QWidget *parent)
 
 frmMain::~frmMain() = default;
 
-void frmMain::applyLook()
+// A form can give a font in points only, and one family: the layout's sizes
+// are in pixels, with a fallback family.
+void frmMain::applyFonts()
 {
-    setAutoFillBackground(true);
-
-    // Each label draws its text from the top, wrapped at word boundaries and
-    // cut at its lower edge, over whatever lies behind it.
-    for (QLabel *label : findChildren<QLabel *>()) {
-        if (!label->objectName().startsWith(QLatin1String("Image"))) {
-            label->setWordWrap(true);
-            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        }
-    }
     struct Style
     {
         QWidget *widget;
         int pixelSize;
         bool bold;
+        bool underline;
     };
+    // clang-format off
     const Style styles[] = {
-        {ui->Label1, 13, true},   {ui->Label6, 13, true},   {ui->Command2, 19, false},
-        {ui->Label3, 13, true},   {ui->Label2, 11, false},  {ui->lpNumber, 13, true},
-        {ui->Label7, 11, false},  {ui->aNumber, 13, true},  {ui->Label9, 13, true},
-        {ui->Label12, 11, false}, {ui->Label13, 11, true},  {ui->Label10, 11, false},
-        {ui->Label14, 11, true},  {ui->Label11, 11, false}, {ui->Label15, 11, true},
-        {ui->Label8, 13, true},   {ui->Label16, 37, true},  {ui->Command1, 11, true},
-        {ui->stat, 11, true}};
+        {ui->Label1,   13, true,  false},
+        {ui->Label6,   13, true,  false},
+        {ui->Command2, 19, false, false},
+        {ui->Label3,   13, true,  false},
+        {ui->Label2,   11, false, false},
+        {ui->lpNumber, 13, true,  false},
+        {ui->Label7,   11, false, false},
+        {ui->aNumber,  13, true,  false},
+        {ui->Label9,   13, true,  false},
+        {ui->Label12,  11, false, false},
+        {ui->Label13,  11, true,  false},
+        {ui->Label10,  11, false, false},
+        {ui->Label14,  11, true,  false},
+        {ui->Label11,  11, false, false},
+        {ui->Label15,  11, true,  false},
+        {ui->Label8,   13, true,  false},
+        {ui->Label16,  37, true,  false},
+        {ui->Command1, 11, true,  false},
+        {ui->stat,     11, true,  false},
+        {ui->Label5,   13, true,  true},
+    };
+    // clang-format on
     for (const Style &style : styles)
-        style.widget->setFont(windowFont(style.pixelSize, style.bold));
-
-    ui->Image3->setPixmap(QPixmap(QStringLiteral(":/background.png")));
-
-    setColour(ui->Label6, QPalette::WindowText, Qt::white);
-    setColour(ui->Label16, QPalette::WindowText, Qt::black);
-    ui->Label16->setAlignment(Qt::AlignCenter);
-    setColour(ui->Shape1, QPalette::Window, QColor(193, 207, 247));
-    setColour(ui->List1, QPalette::Base, QColor(216, 227, 243));
-    ui->Label5->setFont(windowFont(13, true, true));
-    ui->Label5->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    ui->Label5->setCursor(Qt::CrossCursor);
-
-    // What a screen reader announces for the controls without a caption.
-    ui->cDay->setAccessibleName(QStringLiteral("Day of birth"));
-    ui->cMonth->setAccessibleName(QStringLiteral("Month of birth"));
-    ui->cYear->setAccessibleName(QStringLiteral("Year of birth"));
-    ui->List1->setAccessibleName(QStringLiteral("Celebrity list"));
-    ui->Command1->setAccessibleName(ui->Command1->text());
-    ui->Command2->setAccessibleName(ui->Command2->text());
-    ui->Label5->setAccessibleName(ui->Label5->text());
-    ui->Image1->setAccessibleName(QStringLiteral("Famescope title banner"));
-    ui->Image2->setAccessibleName(QStringLiteral("Your information panel"));
-    ui->Image3->setAccessibleName(QStringLiteral("Background"));
-    ui->Shape1->setAccessibleName(QStringLiteral("Compatibility box"));
+        style.widget->setFont(windowFont(style.pixelSize, style.bold, style.underline));
 }
 
 void frmMain::fillDateLists()
@@ -166,34 +134,16 @@ void frmMain::fillDateLists()
     QStringList years;
     for (int y = 1900; y <= 2010; ++y)
         years << QString::number(y);
-    const std::pair<QComboBox *, const QStringList *> lists[] = {
-        {ui->cDay, &days}, {ui->cMonth, &engine::monthNames()}, {ui->cYear, &years}};
-    for (const auto &[combo, items] : lists) {
-        // Adding to an empty combo box selects and shows its first item; the
-        // field keeps its own start-up text and no item is picked.
-        const QString text = combo->currentText();
-        // One list model per drop-down: a standard item model would make an
-        // item, and announce it, for each of the 154 entries.
-        combo->setModel(new QStringListModel(*items, combo));
-        combo->setCurrentIndex(-1);
-        combo->setEditText(text);
-    }
+    ui->cDay->setItems(days);
+    ui->cMonth->setItems(engine::monthNames());
+    ui->cYear->setItems(years);
 }
 
 void frmMain::connectEvents()
 {
-    for (QComboBox *combo : {ui->cDay, ui->cMonth, ui->cYear}) {
-        // The lists hold exactly the start-up items: no inline completion
-        // (it would turn a typed 1 into 1900) and no insertion on Enter.
-        combo->setCompleter(nullptr);
-        combo->setInsertPolicy(QComboBox::NoInsert);
-        // On Enter or on leaving the field, QComboBox looks the typed text up
-        // among the items and emits activated() for a match, which is neither
-        // an edit nor a pick: cut that connection so only real picks remain.
-        disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
-
-        connect(combo->lineEdit(), &QLineEdit::textEdited, this, &frmMain::CalcDOB);
-        connect(combo, &QComboBox::activated, this, &frmMain::CalcDOB);
+    for (DateCombo *combo : {ui->cDay, ui->cMonth, ui->cYear}) {
+        connect(combo, &DateCombo::edited, this, &frmMain::CalcDOB);
+        connect(combo, &DateCombo::picked, this, &frmMain::CalcDOB);
     }
     connect(ui->Command2, &QPushButton::clicked, this, &frmMain::loadButtonClicked);
     connect(ui->Command1, &QPushButton::clicked, this, [this] { OpenSite(links::kDatabasePage); });
@@ -230,6 +180,11 @@ void frmMain::OpenSite(const QString &url)
     launcher->start(links::commandLine(qEnvironmentVariable("windir"), url));
 }
 
+void frmMain::setProgramFolder(const QString &folder)
+{
+    programFolder = folder;
+}
+
 void frmMain::setLauncher(std::unique_ptr<links::Launcher> replacement)
 {
     launcher = std::move(replacement);
@@ -259,77 +214,21 @@ void frmMain::loadButtonClicked()
 {
     ui->Command2->hide();
     // Repaint without the button, which covers part of the list, first.
-    if (letEventsRun())
+    if (FramePacer(this).letEventsRun())
         LoadDB();
-}
-
-bool frmMain::letEventsRun()
-{
-    if (framePending && sinceFrame.elapsed() >= kFrameMs) {
-        framePending = false;
-        QCoreApplication::postEvent(this, new QEvent(QEvent::UpdateRequest));
-    }
-    QCoreApplication::processEvents();
-    return !closing;
 }
 
 void frmMain::LoadDB()
 {
-    loading = true;
-    database::DbFile file(
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("db.txt")));
-    celebrities->reserve(file.lineCountHint(), file.size());
-    database::LineParser parser(file.encoding());
-
-    const auto countText = [this] { return QString::number(celebrities->itemCount()); };
-    QByteArrayView line;
-    while (file.readLine(line)) {
-        if (const auto parts = parser.parse(line))
-            celebrities->append(parts->name, parts->tail);
-        if (database::isProgressCount(celebrities->itemCount())) {
-            celebrities->flush();
-            ui->stat->setText(countText() + QStringLiteral(" Names Loaded. (LOADING)"));
-            if (!letEventsRun()) {
-                loading = false;
-                return;
-            }
-        }
-    }
-    celebrities->flush();
-    ui->stat->setText(countText() + QStringLiteral(" Names Loaded. (COMPLETE)"));
-    loading = false;
-    // The last frame shows the whole list; nothing is held back any more.
-    framePending = false;
-    QCoreApplication::postEvent(this, new QEvent(QEvent::UpdateRequest));
-    letEventsRun();
-}
-
-bool frmMain::event(QEvent *event)
-{
-    if (event->type() == QEvent::UpdateRequest) {
-        if (loading && sinceFrame.isValid() && sinceFrame.elapsed() < kFrameMs) {
-            framePending = true;
-            return true;
-        }
-        sinceFrame.start();
-    }
-    return QWidget::event(event);
-}
-
-void frmMain::paintEvent(QPaintEvent *event)
-{
-    QWidget::paintEvent(event);
-    // Once the window is on the screen, and long before anyone can click the
-    // load button, the list's alphabetical order gets its collation tables.
-    if (!painted) {
-        painted = true;
-        QTimer::singleShot(0, this, [this] { celebrities->prepare(); });
-    }
-}
-
-void frmMain::closeEvent(QCloseEvent *event)
-{
-    // A load in progress stops at its next step; the program then ends.
-    closing = true;
-    QWidget::closeEvent(event);
+    FramePacer pacer(this);
+    CelebrityLoader loader(*celebrities);
+    const bool finished = loader.load(database::dbPath(programFolder), [&](const QString &status) {
+        ui->stat->setText(status);
+        return pacer.letEventsRun();
+    });
+    // A closed window stops the load at its next progress point.
+    if (!finished)
+        return;
+    ui->stat->setText(loader.statusText());
+    pacer.finish();
 }

@@ -2,10 +2,10 @@
 
 // The one window. Its labels are the program's whole state: CalcDOB, SetCompat
 // and the celebrity selection read numbers back from them and write results
-// into them through the pure functions of engine/ and database/; LoadDB fills
-// the celebrity list from db.txt, letting the window work between its lines.
+// into them through the pure functions of engine/ and database/. LoadDB hands
+// the load to a CelebrityLoader and shows its progress at each of its progress
+// points, where a FramePacer lets the window repaint and handle input.
 
-#include <QElapsedTimer>
 #include <QWidget>
 
 #include <memory>
@@ -14,7 +14,6 @@ namespace Ui {
 class frmMain;
 }
 class CelebrityModel;
-class QLabel;
 namespace links {
 class Launcher;
 }
@@ -28,8 +27,8 @@ public:
     explicit frmMain(QWidget *parent = nullptr);
     ~frmMain() override;
 
-    // Reads db.txt beside the program into the celebrity list, showing its
-    // progress in the status line.
+    // Reads db.txt into the celebrity list, showing its progress in the
+    // status line.
     void LoadDB();
     // Opens a web page in the system's file browser without waiting for it.
     void OpenSite(const QString &url);
@@ -39,30 +38,21 @@ public:
     // Recomputes the compatibility percentage from the labels.
     void SetCompat();
 
+    // Where db.txt is looked for: the program's own folder unless a test
+    // gives its own.
+    void setProgramFolder(const QString &folder);
     // Replaces how OpenSite starts the file browser (tests record instead).
     void setLauncher(std::unique_ptr<links::Launcher> launcher);
 
-protected:
-    bool event(QEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-
 private:
-    void applyLook();
+    void applyFonts();
     void fillDateLists();
     void connectEvents();
     void loadButtonClicked();
     void celebritySelected();
-    // Lets the window repaint and handle input in the middle of a load.
-    // False once the window has been closed.
-    bool letEventsRun();
 
     std::unique_ptr<Ui::frmMain> ui;
     CelebrityModel *celebrities = nullptr;
     std::unique_ptr<links::Launcher> launcher;
-    bool loading = false;
-    bool closing = false;
-    bool framePending = false;
-    bool painted = false;
-    QElapsedTimer sinceFrame;
+    QString programFolder;
 };

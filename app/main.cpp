@@ -9,6 +9,7 @@ int main(int argc, char *argv[])
     frmMain window;
     setApplicationInfo();
     centreOnScreen(&window);
+    prepareOrderAfterFirstPaint(&window);
     window.show();
     return app.exec();
 }

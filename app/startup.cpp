@@ -1,9 +1,11 @@
 #include "startup.h"
+#include "database/Collation.h"
 #include "version.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 void setApplicationInfo()
@@ -24,4 +26,31 @@ void centreOnScreen(QWidget *window)
 {
     if (const QScreen *screen = window->screen())
         window->move(screen->availableGeometry().center() - window->rect().center());
+}
+
+namespace {
+
+class FirstPaintWatch : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            deleteLater();
+            // The tables stay cached by ICU once a collator has opened them.
+            QTimer::singleShot(0, [] { database::Collation().prepare(); });
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void prepareOrderAfterFirstPaint(QWidget *window)
+{
+    window->installEventFilter(new FirstPaintWatch(window));
 }

@@ -6,3 +6,8 @@ class QWidget;
 // in the Windows version record; and the window's first place on the screen.
 void setApplicationInfo();
 void centreOnScreen(QWidget *window);
+// Once the window has first been painted, long before anyone can click the
+// load button, readies the list's alphabetical order (the locale's collation
+// tables take a while to load), so that neither the first paint nor the load
+// waits for them.
+void prepareOrderAfterFirstPaint(QWidget *window);

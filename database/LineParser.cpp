@@ -1,4 +1,5 @@
 #include "LineParser.h"
+#include "ItemText.h"
 
 #include <cstring>
 
@@ -63,18 +64,9 @@ std::optional<ItemParts> LineParser::parse(QByteArrayView line)
         parts.tail = tailBuffer;
     }
     // A UTF-8 name has at least as many bytes as UTF-16 units.
-    if (parts.name.size() > kMaxNameUnits)
-        parts.name.truncate(utf8PrefixForUnits(parts.name, kMaxNameUnits));
+    if (parts.name.size() > itemtext::kMaxNameUnits)
+        parts.name.truncate(utf8PrefixForUnits(parts.name, itemtext::kMaxNameUnits));
     return parts;
-}
-
-bool isProgressCount(qint64 count)
-{
-    for (; count >= 100; count /= 10) {
-        if (count % 100 == 0)
-            return true;
-    }
-    return false;
 }
 
 } // namespace database

@@ -9,14 +9,10 @@
 
 // Turns one line of db.txt into the two pieces of its list item, in UTF-8:
 // the name (blanks at both ends dropped) and the tail (from the first comma to
-// the end of the line, unchanged).
+// the end of the line, unchanged). A name too long for its list item is cut
+// to the item's limit.
 
 namespace database {
-
-// A name longer than this is cut, so that the tail can still be found again
-// behind the run of 500 blanks that follows it in the list item.
-inline constexpr qsizetype kMaxNameUnits = 499;
-inline constexpr qsizetype kBlankRun = 500;
 
 struct ItemParts
 {
@@ -38,9 +34,5 @@ private:
     QByteArray nameBuffer;
     QByteArray tailBuffer;
 };
-
-// Whether progress is shown after a line: the count's decimal text holds two
-// zeros side by side (100, 1000 to 1009, 10000 to 10099 ...).
-bool isProgressCount(qint64 count);
 
 } // namespace database

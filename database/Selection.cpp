@@ -1,4 +1,5 @@
 #include "Selection.h"
+#include "ItemText.h"
 
 #include "engine/numerology.h"
 
@@ -22,18 +23,19 @@ SelectionTexts selectionTexts(const QString &itemText)
     SelectionTexts out;
     out.name = itemText.toUpper();
 
-    // The tail starts inside the run of blanks at the 500th character.
-    QString record = basGeneral::trimBlanks(itemText.mid(499));
+    // The tail is found again from inside the run of blanks.
+    QString record = basGeneral::trimBlanks(itemText.mid(itemtext::kTailSearchFrom));
     record.remove(0, 1);
 
-    // c is the 1-based position of the first comma, 0 when there is none.
-    const qsizetype c = record.indexOf(u',') + 1;
-    if (c - 1 >= 0)
-        out.birthDate = insertMonth(record.left(c - 1));
-    out.lifePath = record.mid(c, 1);
+    // The date ends at the first comma; without one there is no date, and
+    // the Life Path is read from the record's first character.
+    const qsizetype dateLength = record.indexOf(u',');
+    if (dateLength >= 0)
+        out.birthDate = insertMonth(record.left(dateLength));
+    out.lifePath = record.mid(dateLength + 1, 1);
     // The date without its last four characters: month and day without the year.
-    if (c - 5 >= 0)
-        out.attitude = engine::reduce(record.left(c - 5), 3);
+    if (dateLength - 4 >= 0)
+        out.attitude = engine::reduce(record.left(dateLength - 4), 3);
     return out;
 }
 

@@ -1,5 +1,7 @@
 #include "compat.h"
 
+#include <limits>
+
 namespace engine {
 
 namespace {
@@ -86,7 +88,8 @@ std::optional<std::int16_t> fieldNumber(const QString &text)
         firstFraction > 5 || (firstFraction == 5 && (restNonZero || whole % 2 == 1));
     const long magnitude = whole + (roundUp ? 1 : 0);
     const long value = negative ? -magnitude : magnitude;
-    if (value < -32768 || value > 32767)
+    using Limits = std::numeric_limits<std::int16_t>;
+    if (value < Limits::min() || value > Limits::max())
         return std::nullopt;
     return static_cast<std::int16_t>(value);
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+#include <limits>
 #include <optional>
 
 // The text operations every number of the program rests on. All are pure.
@@ -18,7 +20,7 @@ QString trimBlanks(const QString &text);
 
 namespace engine {
 
-inline constexpr int kInt16Max = 32767;
+inline constexpr int kInt16Max = std::numeric_limits<std::int16_t>::max();
 
 // The English month names, January first.
 const QStringList &monthNames();

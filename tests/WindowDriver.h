@@ -1,7 +1,7 @@
 #pragma once
 
-// What the window tests that load db.txt share: the file beside the test
-// program, the real window, and a user's clicks on it.
+// What the window tests that load db.txt share: a program folder of the
+// test's own, the real window looking there, and a user's clicks on it.
 
 #include "frmMain.h"
 
@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -19,13 +20,11 @@
 class WindowDriver
 {
 protected:
-    // The program reads db.txt from its own folder.
-    static QString dbPath()
-    {
-        return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("db.txt"));
-    }
+    // The window reads db.txt from the folder it is given; each test has its
+    // own, so that test programs can run side by side.
+    QString dbPath() const { return folder->filePath(QStringLiteral("db.txt")); }
 
-    static void writeDb(const QByteArray &bytes, const QString &path = {})
+    void writeDb(const QByteArray &bytes, const QString &path = {})
     {
         QFile f(path.isEmpty() ? dbPath() : path);
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -34,7 +33,10 @@ protected:
 
     void openWindow()
     {
+        folder = std::make_unique<QTemporaryDir>();
+        QVERIFY(folder->isValid());
         window = std::make_unique<frmMain>();
+        window->setProgramFolder(folder->path());
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
@@ -43,6 +45,7 @@ protected:
     {
         ticker.reset();
         window.reset();
+        folder.reset();
     }
 
     QLabel *label(const char *name) { return window->findChild<QLabel *>(QLatin1String(name)); }
@@ -77,6 +80,7 @@ protected:
         ticker->start();
     }
 
+    std::unique_ptr<QTemporaryDir> folder;
     std::unique_ptr<frmMain> window;
     std::unique_ptr<QTimer> ticker;
 };

@@ -37,6 +37,7 @@ void tst_engine::letterValue_data()
 {
     QTest::addColumn<QString>("chars");
     QTest::addColumn<int>("value");
+    // clang-format off
     QTest::newRow("1") << "ajsAJS1" << 1;
     QTest::newRow("2") << "bktBKT2" << 2;
     QTest::newRow("3") << "cluCLU3" << 3;
@@ -48,6 +49,7 @@ void tst_engine::letterValue_data()
     QTest::newRow("9") << "irIR9" << 9;
     QTest::newRow("nothing") << QString::fromUtf8(" 0,.!#\t\né\u00c9\u00df\u0130\u0131\u00ff") << 0;
     QTest::newRow("kelvin sign lower-cases to k") << QString(QChar(0x212A)) << 2;
+    // clang-format on
 }
 
 void tst_engine::letterValue()
@@ -62,33 +64,24 @@ void tst_engine::numberValue_result_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("empty") << ""
-                           << "0";
-    QTest::newRow("blanks") << "    "
-                            << "0";
-    QTest::newRow("zeros") << "0000"
-                           << "0";
-    QTest::newRow("hello") << "hello"
-                           << "25";
-    QTest::newRow("A equals a") << "Aa"
-                                << "2";
-    QTest::newRow("Z") << "Z"
-                       << "8";
+    // clang-format off
+    QTest::newRow("empty") << "" << "0";
+    QTest::newRow("blanks") << "    " << "0";
+    QTest::newRow("zeros") << "0000" << "0";
+    QTest::newRow("hello") << "hello" << "25";
+    QTest::newRow("A equals a") << "Aa" << "2";
+    QTest::newRow("Z") << "Z" << "8";
     QTest::newRow("accented") << QString::fromUtf8("é") << "0";
-    QTest::newRow("year") << "1985"
-                          << "23";
-    QTest::newRow("day") << "29"
-                         << "11";
-    QTest::newRow("mixed") << "World, 2024!"
-                           << "35";
-    QTest::newRow("own result") << "11723"
-                                << "14";
-    QTest::newRow("own result again") << "14"
-                                      << "5";
+    QTest::newRow("year") << "1985" << "23";
+    QTest::newRow("day") << "29" << "11";
+    QTest::newRow("mixed") << "World, 2024!" << "35";
+    QTest::newRow("own result") << "11723" << "14";
+    QTest::newRow("own result again") << "14" << "5";
     QTest::newRow("3640 nines") << QString(3640, u'9') << "32760";
     QTest::newRow("largest sum") << QString(3640, u'9') + u'7' << "32767";
     QTest::newRow("longest text") << QString(32766, u' ') << "0";
     QTest::newRow("longest text of ones") << QString(32766, u'a') << "32766";
+    // clang-format on
 }
 
 void tst_engine::numberValue_result()
@@ -103,11 +96,13 @@ void tst_engine::numberValue_result()
 void tst_engine::numberValue_failure_data()
 {
     QTest::addColumn<QString>("text");
+    // clang-format off
     QTest::newRow("3641 nines") << QString(3641, u'9');
     QTest::newRow("sum passes in the middle") << QString(3641, u'9') + QString(10, u' ');
     QTest::newRow("32767 blanks") << QString(32767, u' ');
     QTest::newRow("32767 zeros") << QString(32767, u'0');
     QTest::newRow("40000 blanks") << QString(40000, u' ');
+    // clang-format on
 }
 
 void tst_engine::numberValue_failure()
@@ -125,22 +120,16 @@ void tst_engine::convertMonth_data()
     const char *digits[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "1", "2", "3"};
     for (int i = 0; i < 12; ++i)
         QTest::newRow(names[i]) << QString::fromLatin1(names[i]) << QString::fromLatin1(digits[i]);
-    QTest::newRow("capitals and blanks") << "   MARCH  "
-                                         << "3";
-    QTest::newRow("mixed case") << "sEpTeMbEr"
-                                << "9";
-    QTest::newRow("abbreviation") << "Sept"
-                                  << "0";
-    QTest::newRow("number") << "10"
-                            << "0";
-    QTest::newRow("empty") << ""
-                           << "0";
-    QTest::newRow("tab before") << "\tJuly"
-                                << "0";
-    QTest::newRow("inner blank") << "Ju ly"
-                                 << "0";
-    QTest::newRow("other language") << "Juli"
-                                    << "0";
+    // clang-format off
+    QTest::newRow("capitals and blanks") << "   MARCH  " << "3";
+    QTest::newRow("mixed case") << "sEpTeMbEr" << "9";
+    QTest::newRow("abbreviation") << "Sept" << "0";
+    QTest::newRow("number") << "10" << "0";
+    QTest::newRow("empty") << "" << "0";
+    QTest::newRow("tab before") << "\tJuly" << "0";
+    QTest::newRow("inner blank") << "Ju ly" << "0";
+    QTest::newRow("other language") << "Juli" << "0";
+    // clang-format on
 }
 
 void tst_engine::convertMonth()
@@ -154,14 +143,12 @@ void tst_engine::cleanText_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("case and blanks") << "  Hello World  "
-                                     << "hello world";
-    QTest::newRow("tabs stay") << "\t A\tB \t"
-                               << "\t a\tb \t";
-    QTest::newRow("blanks only") << "     "
-                                 << "";
-    QTest::newRow("empty") << ""
-                           << "";
+    // clang-format off
+    QTest::newRow("case and blanks") << "  Hello World  " << "hello world";
+    QTest::newRow("tabs stay") << "\t A\tB \t" << "\t a\tb \t";
+    QTest::newRow("blanks only") << "     " << "";
+    QTest::newRow("empty") << "" << "";
+    // clang-format on
 }
 
 void tst_engine::cleanText()
@@ -175,6 +162,7 @@ void tst_engine::fieldNumber_result_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("expected");
+    // clang-format off
     QTest::newRow("None Selected") << "None Selected" << 0;
     QTest::newRow("empty") << "" << 0;
     QTest::newRow("letter") << "x9" << 0;
@@ -198,6 +186,7 @@ void tst_engine::fieldNumber_result_data()
     QTest::newRow("smallest") << "-32768" << -32768;
     QTest::newRow("rounds down into range") << "32767.4" << 32767;
     QTest::newRow("leading zeros") << "0000000000000000000012" << 12;
+    // clang-format on
 }
 
 void tst_engine::fieldNumber_result()
@@ -212,10 +201,12 @@ void tst_engine::fieldNumber_result()
 void tst_engine::fieldNumber_failure_data()
 {
     QTest::addColumn<QString>("text");
+    // clang-format off
     QTest::newRow("one above") << "32768";
     QTest::newRow("one below") << "-32769";
     QTest::newRow("rounds out of range") << "32767.5";
     QTest::newRow("huge") << QString(3641, u'9');
+    // clang-format on
 }
 
 void tst_engine::fieldNumber_failure()
@@ -230,6 +221,7 @@ void tst_engine::scoreTables_data()
     QTest::addColumn<int>("second");
     QTest::addColumn<int>("lifePath");
     QTest::addColumn<int>("attitude");
+    // clang-format off
     QTest::newRow("1,1") << 1 << 1 << 50 << 5;
     QTest::newRow("1,3") << 1 << 3 << 90 << 10;
     QTest::newRow("1,2") << 1 << 2 << 20 << 2;
@@ -244,6 +236,7 @@ void tst_engine::scoreTables_data()
     QTest::newRow("second 11") << 3 << 11 << 0 << 0;
     QTest::newRow("negative") << -1 << 3 << 0 << 0;
     QTest::newRow("extremes") << -32768 << 32767 << 0 << 0;
+    // clang-format on
 }
 
 void tst_engine::scoreTables()
@@ -277,46 +270,18 @@ void tst_engine::compatPercent_data()
     QTest::addColumn<QString>("celebLp");
     QTest::addColumn<QString>("celebAtt");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("nobody selected") << "5"
-                                     << "None Selected"
-                                     << "None Selected"
-                                     << "0%";
-    QTest::newRow("55") << "1"
-                        << "1"
-                        << "1"
-                        << "55%";
-    QTest::newRow("100") << "1"
-                         << "3"
-                         << "3"
-                         << "100%";
-    QTest::newRow("94 from the single 4") << "6"
-                                          << "2"
-                                          << "7"
-                                          << "94%";
-    QTest::newRow("celebrity Life Path 0") << "2"
-                                           << "0"
-                                           << "3"
-                                           << "5%";
-    QTest::newRow("celebrity Life Path 11") << "2"
-                                            << "11"
-                                            << "3"
-                                            << "5%";
-    QTest::newRow("user Life Path 0") << "0"
-                                      << "3"
-                                      << "3"
-                                      << "0%";
-    QTest::newRow("user on opposite sides") << "1"
-                                            << "2"
-                                            << "2"
-                                            << "25%";
-    QTest::newRow("fractions rounded") << "2.5"
-                                       << "3.5"
-                                       << "1"
-                                       << "92%";
-    QTest::newRow("empty Life Path") << "2"
-                                     << ""
-                                     << "3"
-                                     << "5%";
+    // clang-format off
+    QTest::newRow("nobody selected") << "5" << "None Selected" << "None Selected" << "0%";
+    QTest::newRow("55") << "1" << "1" << "1" << "55%";
+    QTest::newRow("100") << "1" << "3" << "3" << "100%";
+    QTest::newRow("94 from the single 4") << "6" << "2" << "7" << "94%";
+    QTest::newRow("celebrity Life Path 0") << "2" << "0" << "3" << "5%";
+    QTest::newRow("celebrity Life Path 11") << "2" << "11" << "3" << "5%";
+    QTest::newRow("user Life Path 0") << "0" << "3" << "3" << "0%";
+    QTest::newRow("user on opposite sides") << "1" << "2" << "2" << "25%";
+    QTest::newRow("fractions rounded") << "2.5" << "3.5" << "1" << "92%";
+    QTest::newRow("empty Life Path") << "2" << "" << "3" << "5%";
+    // clang-format on
 }
 
 void tst_engine::compatPercent()
@@ -336,37 +301,17 @@ void tst_engine::lifePath_data()
     QTest::addColumn<QString>("month");
     QTest::addColumn<QString>("year");
     QTest::addColumn<QString>("expected"); // empty: the overflow failure
-    QTest::newRow("29 July 1985") << "29"
-                                  << "July"
-                                  << "1985"
-                                  << "5";
-    QTest::newRow("1 January 1980") << "1"
-                                    << "January"
-                                    << "1980"
-                                    << "2";
-    QTest::newRow("11 November 2010") << "11"
-                                      << "November"
-                                      << "2010"
-                                      << "7";
-    QTest::newRow("19 September 1999") << "19"
-                                       << "September"
-                                       << "1999"
-                                       << "2";
-    QTest::newRow("month as a number") << "5"
-                                       << "10"
-                                       << "1990"
-                                       << "6";
-    QTest::newRow("all empty") << ""
-                               << ""
-                               << ""
-                               << "0";
-    QTest::newRow("day overflows") << QString(3641, u'9') << "July"
-                                   << "1985"
-                                   << "";
-    QTest::newRow("year overflows") << "1"
-                                    << "July" << QString(32767, u' ') << "";
-    QTest::newRow("month never overflows") << "1" << QString(40000, u'z') << "1985"
-                                           << "6";
+    // clang-format off
+    QTest::newRow("29 July 1985") << "29" << "July" << "1985" << "5";
+    QTest::newRow("1 January 1980") << "1" << "January" << "1980" << "2";
+    QTest::newRow("11 November 2010") << "11" << "November" << "2010" << "7";
+    QTest::newRow("19 September 1999") << "19" << "September" << "1999" << "2";
+    QTest::newRow("month as a number") << "5" << "10" << "1990" << "6";
+    QTest::newRow("all empty") << "" << "" << "" << "0";
+    QTest::newRow("day overflows") << QString(3641, u'9') << "July" << "1985" << "";
+    QTest::newRow("year overflows") << "1" << "July" << QString(32767, u' ') << "";
+    QTest::newRow("month never overflows") << "1" << QString(40000, u'z') << "1985" << "6";
+    // clang-format on
 }
 
 void tst_engine::lifePath()

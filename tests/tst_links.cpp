@@ -79,15 +79,11 @@ void tst_links::commandLine_data()
     QTest::addColumn<QString>("windir");
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("system folder") << "C:\\WINDOWS"
-                                   << "http://a.example"
-                                   << "C:\\WINDOWS\\explorer.exe \"http://a.example\"";
-    QTest::newRow("no windir") << ""
-                               << "http://a.example/qz.html"
-                               << "\\explorer.exe \"http://a.example/qz.html\"";
-    QTest::newRow("url unchanged") << "D:\\Win"
-                                   << "http://a.example/x y?z=\"1\""
-                                   << "D:\\Win\\explorer.exe \"http://a.example/x y?z=\"1\"\"";
+    // clang-format off
+    QTest::newRow("system folder") << "C:\\WINDOWS" << "http://a.example" << "C:\\WINDOWS\\explorer.exe \"http://a.example\"";
+    QTest::newRow("no windir") << "" << "http://a.example/qz.html" << "\\explorer.exe \"http://a.example/qz.html\"";
+    QTest::newRow("url unchanged") << "D:\\Win" << "http://a.example/x y?z=\"1\"" << "D:\\Win\\explorer.exe \"http://a.example/x y?z=\"1\"\"";
+    // clang-format on
 }
 
 void tst_links::commandLine()
@@ -114,14 +110,12 @@ void tst_links::clicks_startOneCommandLineEach_data()
     QTest::addColumn<QString>("expected");
     const QString home = links::kHomePage;
     const QString database = links::kDatabasePage;
-    QTest::newRow("button, windir set") << QByteArray("Command1") << QByteArray("C:\\WINDOWS")
-                                        << "C:\\WINDOWS\\explorer.exe \"" + database + u'"';
-    QTest::newRow("button, windir unset")
-        << QByteArray("Command1") << QByteArray() << "\\explorer.exe \"" + database + u'"';
-    QTest::newRow("credit, windir set") << QByteArray("Label5") << QByteArray("C:\\WINDOWS")
-                                        << "C:\\WINDOWS\\explorer.exe \"" + home + u'"';
-    QTest::newRow("credit, windir unset")
-        << QByteArray("Label5") << QByteArray() << "\\explorer.exe \"" + home + u'"';
+    // clang-format off
+    QTest::newRow("button, windir set") << QByteArray("Command1") << QByteArray("C:\\WINDOWS") << "C:\\WINDOWS\\explorer.exe \"" + database + u'"';
+    QTest::newRow("button, windir unset") << QByteArray("Command1") << QByteArray() << "\\explorer.exe \"" + database + u'"';
+    QTest::newRow("credit, windir set") << QByteArray("Label5") << QByteArray("C:\\WINDOWS") << "C:\\WINDOWS\\explorer.exe \"" + home + u'"';
+    QTest::newRow("credit, windir unset") << QByteArray("Label5") << QByteArray() << "\\explorer.exe \"" + home + u'"';
+    // clang-format on
 }
 
 void tst_links::clicks_startOneCommandLineEach()

@@ -44,14 +44,12 @@ private:
 
 void tst_loader::init()
 {
-    QFile::remove(dbPath());
     openWindow();
 }
 
 void tst_loader::cleanup()
 {
     closeWindow();
-    QFile::remove(dbPath());
 }
 
 QByteArray tst_loader::dataLines(int count, int skippedEvery) const
@@ -67,23 +65,17 @@ QByteArray tst_loader::dataLines(int count, int skippedEvery) const
 
 void tst_loader::load_sortsAndCounts()
 {
+    // The rules of a line and of the order are the loader's own tests; here,
+    // that the click reaches the list and the status line.
     writeDb("zed Zulu, 3 3 1903,7\r\n"
             "# a comment, skipped\r\n"
-            "Émile Ange, 2 2 1902,8\r\n"
-            "   adam Smith  , 1 1 1901,9\r\n"
-            "no comma here\r\n"
-            "\r\n"
-            "Eve, 4 4 1904,1\r\n"
-            "Bert & Ernie, 5 5 1905,2\r\n"
-            "Adam smith, 6 6 1906,3");
+            "   adam Smith  , 1 1 1901,9");
     clickLoad();
     QVERIFY(!window->findChild<QPushButton *>(QStringLiteral("Command2"))->isVisible());
-    QCOMPARE(label("stat")->text(), QStringLiteral("5 Names Loaded. (COMPLETE)"));
+    QCOMPARE(label("stat")->text(), QStringLiteral("2 Names Loaded. (COMPLETE)"));
     const QString blanks(500, u' ');
-    const QStringList expected = {
-        "adam Smith" + blanks + ", 1 1 1901,9", "Adam smith" + blanks + ", 6 6 1906,3",
-        QString::fromUtf8("Émile Ange") + blanks + ", 2 2 1902,8", "Eve" + blanks + ", 4 4 1904,1",
-        "zed Zulu" + blanks + ", 3 3 1903,7"};
+    const QStringList expected = {"adam Smith" + blanks + ", 1 1 1901,9",
+                                  "zed Zulu" + blanks + ", 3 3 1903,7"};
     QCOMPARE(list()->model()->rowCount(), expected.size());
     for (int row = 0; row < expected.size(); ++row)
         QCOMPARE(rowText(row), expected[row]);
@@ -131,13 +123,13 @@ void tst_loader::load_lineEnds_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("count");
+    // clang-format off
     QTest::newRow("CR LF") << QByteArray("a, 1 1 1900,2\r\nb, 1 1 1900,2\r\n") << 2;
     QTest::newRow("LF only") << QByteArray("a, 1 1 1900,2\nb, 1 1 1900,2\n") << 2;
     QTest::newRow("CR only") << QByteArray("a, 1 1 1900,2\rb, 1 1 1900,2\r") << 2;
     QTest::newRow("no end on the last line") << QByteArray("a, 1 1 1900,2\r\nb, 1 1 1900,2") << 2;
-    QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF"
-                                              "a, 1 1 1900,2")
-                                << 1;
+    QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF" "a, 1 1 1900,2") << 1;
+    // clang-format on
 }
 
 void tst_loader::load_lineEnds()
@@ -189,18 +181,11 @@ void tst_loader::select_showsCelebrity_data()
     QTest::addColumn<QString>("percent");
     // The user is born on 1 January 1980: Life Path 2.
     // Life Path score (2, 9) 20, Attitude score (8, 2) 10.
-    QTest::newRow("example") << QByteArray("Mara Quill, 7 28 1900,9") << " July 28 1900"
-                             << "9"
-                             << "8"
-                             << "30%";
-    QTest::newRow("day as month") << QByteArray("Mara Quill, 11 5 1900,6") << " November May 1900"
-                                  << "6"
-                                  << "7"
-                                  << "100%";
-    QTest::newRow("no blank after comma") << QByteArray("Mara Quill,7 28 1900,2") << "7 28 1900"
-                                          << "2"
-                                          << "8"
-                                          << "100%";
+    // clang-format off
+    QTest::newRow("example") << QByteArray("Mara Quill, 7 28 1900,9") << " July 28 1900" << "9" << "8" << "30%";
+    QTest::newRow("day as month") << QByteArray("Mara Quill, 11 5 1900,6") << " November May 1900" << "6" << "7" << "100%";
+    QTest::newRow("no blank after comma") << QByteArray("Mara Quill,7 28 1900,2") << "7 28 1900" << "2" << "8" << "100%";
+    // clang-format on
 }
 
 void tst_loader::select_showsCelebrity()

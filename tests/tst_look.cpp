@@ -97,6 +97,7 @@ void tst_look::colours_data()
     QTest::addColumn<QPoint>("at");
     QTest::addColumn<QColor>("colour");
     const QColor green(51, 91, 54);
+    // clang-format off
     QTest::newRow("window colour in the top band") << QPoint(2, 2) << green;
     QTest::newRow("window colour between banner and panel") << QPoint(262, 50) << green;
     QTest::newRow("window colour in the right-hand strip") << QPoint(532, 300) << green;
@@ -106,6 +107,7 @@ void tst_look::colours_data()
     QTest::newRow("banner field") << QPoint(14, 30) << QColor(50, 114, 78);
     QTest::newRow("banner frame") << QPoint(9, 25) << QColor(77, 176, 119);
     QTest::newRow("panel frame") << QPoint(265, 13) << QColor(77, 176, 119);
+    // clang-format on
 }
 
 void tst_look::colours()
@@ -132,12 +134,14 @@ void tst_look::stacking_data()
 {
     QTest::addColumn<QPoint>("at");
     QTest::addColumn<QString>("front");
+    // clang-format off
     QTest::newRow("button over the list") << QPoint(100, 200) << "Command2";
     QTest::newRow("percentage over its box") << QPoint(310, 310) << "Label16";
     QTest::newRow("date heading over the panel") << QPoint(285, 55) << "Label1";
     QTest::newRow("drop-down over the panel") << QPoint(290, 80) << "cDay";
     QTest::newRow("background at the back") << QPoint(250, 300) << "Image3";
     QTest::newRow("banner") << QPoint(100, 50) << "Image1";
+    // clang-format on
 }
 
 void tst_look::stacking()
@@ -156,6 +160,7 @@ void tst_look::fonts_data()
 {
     QTest::addColumn<int>("pixelSize");
     QTest::addColumn<bool>("bold");
+    // clang-format off
     QTest::newRow("Label1") << 13 << true;
     QTest::newRow("Label2") << 11 << false;
     QTest::newRow("Label13") << 11 << true;
@@ -165,6 +170,7 @@ void tst_look::fonts_data()
     QTest::newRow("cMonth") << 13 << false;
     QTest::newRow("List1") << 13 << false;
     QTest::newRow("Label5") << 13 << true;
+    // clang-format on
 }
 
 void tst_look::fonts()

@@ -138,61 +138,19 @@ void tst_window::typing_recomputes_data()
     QTest::addColumn<QString>("year");
     QTest::addColumn<QString>("lifePath");
     QTest::addColumn<QString>("attitude");
-    QTest::newRow("29 July 1985") << "29"
-                                  << "July"
-                                  << "1985"
-                                  << "5"
-                                  << "9";
-    QTest::newRow("11 November 2010") << "11"
-                                      << "November"
-                                      << "2010"
-                                      << "7"
-                                      << "4";
-    QTest::newRow("31 December 1999") << "31"
-                                      << "December"
-                                      << "1999"
-                                      << "8"
-                                      << "7";
-    QTest::newRow("19 September 1999") << "19"
-                                       << "September"
-                                       << "1999"
-                                       << "2"
-                                       << "1";
-    QTest::newRow("5 October 1990") << "5"
-                                    << "October"
-                                    << "1990"
-                                    << "7"
-                                    << "6";
-    QTest::newRow("5 January 1990") << "5"
-                                    << "January"
-                                    << "1990"
-                                    << "7"
-                                    << "6";
-    QTest::newRow("month as number") << "5"
-                                     << "10"
-                                     << "1990"
-                                     << "6"
-                                     << "5";
-    QTest::newRow("day as letters") << "Jan"
-                                    << "January"
-                                    << "1980"
-                                    << "8"
-                                    << "8";
-    QTest::newRow("year not listed") << "1"
-                                     << "January"
-                                     << "1850"
-                                     << "7"
-                                     << "2";
-    QTest::newRow("word") << "abc"
-                          << "  MAY "
-                          << "abc"
-                          << "8"
-                          << "2";
-    QTest::newRow("all empty") << ""
-                               << ""
-                               << ""
-                               << "0"
-                               << "0";
+    // clang-format off
+    QTest::newRow("29 July 1985") << "29" << "July" << "1985" << "5" << "9";
+    QTest::newRow("11 November 2010") << "11" << "November" << "2010" << "7" << "4";
+    QTest::newRow("31 December 1999") << "31" << "December" << "1999" << "8" << "7";
+    QTest::newRow("19 September 1999") << "19" << "September" << "1999" << "2" << "1";
+    QTest::newRow("5 October 1990") << "5" << "October" << "1990" << "7" << "6";
+    QTest::newRow("5 January 1990") << "5" << "January" << "1990" << "7" << "6";
+    QTest::newRow("month as number") << "5" << "10" << "1990" << "6" << "5";
+    QTest::newRow("day as letters") << "Jan" << "January" << "1980" << "8" << "8";
+    QTest::newRow("year not listed") << "1" << "January" << "1850" << "7" << "2";
+    QTest::newRow("word") << "abc" << "  MAY " << "abc" << "8" << "2";
+    QTest::newRow("all empty") << "" << "" << "" << "0" << "0";
+    // clang-format on
 }
 
 void tst_window::typing_recomputes()
@@ -313,10 +271,12 @@ void tst_window::overflow_keepsPreviousNumbers_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("lifePathAfterTypingOne");
     // 1 July 1985: 1 7 23 -> 1723 -> 13 -> 4.
+    // clang-format off
     QTest::newRow("day of 3641 nines") << QByteArray("cDay") << QString(3641, u'9') << "4";
     // 29 July, year 1: 11 7 1 -> 1171 -> 10 -> 1.
     QTest::newRow("year of 3641 nines") << QByteArray("cYear") << QString(3641, u'9') << "1";
     QTest::newRow("year of 40000 blanks") << QByteArray("cYear") << QString(40000, u' ') << "1";
+    // clang-format on
 }
 
 void tst_window::overflow_keepsPreviousNumbers()

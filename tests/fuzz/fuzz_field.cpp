@@ -11,8 +11,6 @@
 #include <cstdlib>
 #include <string>
 
-namespace {} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));

@@ -1,7 +1,8 @@
 // One db.txt line to its list item, and the item to the four display texts.
 #include "check.h"
 #include "database/DbFile.h"
-#include "database/ItemStore.h"
+#include "database/ItemArena.h"
+#include "database/ItemText.h"
 #include "database/LineParser.h"
 #include "database/Selection.h"
 
@@ -12,8 +13,8 @@
 #include <cstring>
 
 using namespace database;
-
-namespace {} // namespace
+using itemtext::kBlankRun;
+using itemtext::kMaxNameUnits;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -41,10 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     check(tail.startsWith(u','));
     check(tail == decode(line.mid(line.indexOf(',')), encoding));
 
-    ItemStore store;
-    check(store.append(parts->name, parts->tail));
-    store.commit();
-    const QString item = store.itemText(store.idAt(0));
+    ItemArena arena;
+    const auto id = arena.append(parts->name, parts->tail);
+    check(id.has_value());
+    const QString item = arena.itemText(*id);
     check(item == name + QString(kBlankRun, u' ') + tail);
 
     // The tail reads back from behind the blanks whatever it holds.

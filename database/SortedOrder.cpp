@@ -1,5 +1,4 @@
-#include "ItemStore.h"
-#include "LineParser.h"
+#include "SortedOrder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -19,17 +18,6 @@ std::uint64_t keyPrefix(const char *key, std::size_t n)
     for (std::size_t i = 0; i < 8; ++i)
         prefix = (prefix << 8) | (i < n ? static_cast<unsigned char>(key[i]) : 0u);
     return prefix;
-}
-
-// Tails made of blanks, commas and digits only (as well-formed dates are)
-// collate in the order of their bytes: blank before comma before digits.
-bool isPlainTail(QByteArrayView tail)
-{
-    for (const char c : tail) {
-        if (c != ' ' && c != ',' && (c < '0' || c > '9'))
-            return false;
-    }
-    return true;
 }
 
 // A tail of up to 17 blanks, commas and digits packed in base 13 so that
@@ -60,28 +48,27 @@ std::uint64_t packTail(QByteArrayView tail)
 
 } // namespace
 
-void ItemStore::reserve(qint64 lines, qint64 bytes)
+void SortedOrder::reserve(qint64 nameBytes)
 {
-    if (lines > 0 && lines < std::numeric_limits<Id>::max())
-        records.reserve(records.size() + std::size_t(lines));
-    if (bytes > 0) {
-        arena.reserve(arena.size() + std::size_t(bytes));
-        // Only the part of a key past its first sixteen bytes is kept here,
-        // never more than the names themselves; untouched room costs nothing.
-        keys.reserve(keys.size() + std::size_t(bytes));
-    }
+    // Only the part of a key past its first sixteen bytes is kept here,
+    // never more than the names themselves; untouched room costs nothing.
+    if (nameBytes > 0)
+        keys.reserve(keys.size() + std::size_t(nameBytes));
 }
 
-bool ItemStore::append(QByteArrayView nameUtf8, QByteArrayView tailUtf8)
+bool SortedOrder::hasRoom() const
 {
-    constexpr auto maxId = std::numeric_limits<Id>::max();
-    if (records.size() >= maxId || keys.size() >= maxId - 4096 || nameUtf8.size() >= (1 << 15))
-        return false;
+    // keyAt is 32 bits wide; the key of a name the arena takes (under 32 KB)
+    // is far shorter than the margin.
+    return keys.size() < std::numeric_limits<std::uint32_t>::max() - (1u << 20);
+}
 
+void SortedOrder::add(Id id)
+{
     // The first sixteen key bytes go into the order's entries; only the rest
     // of a longer key, with a terminating zero, is kept in `keys`.
     keyScratch.clear();
-    collation.appendSortKey(QString::fromUtf8(nameUtf8), keyScratch);
+    collation.appendSortKey(arena.name(id), keyScratch);
     const std::size_t keyBytes = keyScratch.size();
     const std::uint64_t prefix = keyPrefix(keyScratch.data(), keyBytes);
     const std::uint64_t prefix2 = keyBytes > 8 ? keyPrefix(keyScratch.data() + 8, keyBytes - 8) : 0;
@@ -90,45 +77,10 @@ bool ItemStore::append(QByteArrayView nameUtf8, QByteArrayView tailUtf8)
         keys.append(keyScratch, 16, std::string::npos);
         keys.push_back('\0');
     }
-
-    Record r;
-    r.text = arena.size();
-    r.nameBytes = std::uint64_t(nameUtf8.size());
-    r.plainTail = isPlainTail(tailUtf8) ? 1 : 0;
-    arena.insert(arena.end(), nameUtf8.begin(), nameUtf8.end());
-    arena.insert(arena.end(), tailUtf8.begin(), tailUtf8.end());
-    const Id id = Id(records.size());
-    records.push_back(r);
-    waiting.push_back({prefix, prefix2, packTail(tailUtf8), id, std::uint32_t(keyAt)});
-    return true;
+    waiting.push_back({prefix, prefix2, packTail(arena.tailBytes(id)), id, std::uint32_t(keyAt)});
 }
 
-QByteArrayView ItemStore::nameBytes(Id id) const
-{
-    const Record &r = records[id];
-    return {arena.data() + r.text, qsizetype(r.nameBytes)};
-}
-
-QByteArrayView ItemStore::tailBytes(Id id) const
-{
-    const Record &r = records[id];
-    const std::uint64_t end = id + 1 < records.size() ? records[id + 1].text : arena.size();
-    const std::uint64_t start = r.text + r.nameBytes;
-    return {arena.data() + start, qsizetype(end - start)};
-}
-
-int ItemStore::compareTails(Id a, Id b) const
-{
-    const QByteArrayView x = tailBytes(a);
-    const QByteArrayView y = tailBytes(b);
-    if (records[a].plainTail && records[b].plainTail) {
-        const int c = std::memcmp(x.data(), y.data(), std::size_t(std::min(x.size(), y.size())));
-        return c != 0 ? c : int(x.size() > y.size()) - int(x.size() < y.size());
-    }
-    return collation.compareUtf8(x, y);
-}
-
-bool ItemStore::less(const Entry &a, const Entry &b) const
+bool SortedOrder::less(const Entry &a, const Entry &b) const
 {
     if (a.prefix != b.prefix)
         return a.prefix < b.prefix;
@@ -146,7 +98,18 @@ bool ItemStore::less(const Entry &a, const Entry &b) const
     return compareTails(a.id, b.id) < 0;
 }
 
-void ItemStore::insertSorted(const Entry &e)
+int SortedOrder::compareTails(Id a, Id b) const
+{
+    const QByteArrayView x = arena.tailBytes(a);
+    const QByteArrayView y = arena.tailBytes(b);
+    if (arena.hasPlainTail(a) && arena.hasPlainTail(b)) {
+        const int c = std::memcmp(x.data(), y.data(), std::size_t(std::min(x.size(), y.size())));
+        return c != 0 ? c : int(x.size() > y.size()) - int(x.size() < y.size());
+    }
+    return collation.compareUtf8(x, y);
+}
+
+void SortedOrder::insertSorted(const Entry &e)
 {
     startsDirty = true;
     if (blocks.empty()) {
@@ -178,7 +141,7 @@ void ItemStore::insertSorted(const Entry &e)
     }
 }
 
-void ItemStore::commit()
+void SortedOrder::commit()
 {
     for (const Entry &e : waiting)
         insertSorted(e);
@@ -186,7 +149,7 @@ void ItemStore::commit()
     waiting.clear();
 }
 
-void ItemStore::refreshStarts() const
+void SortedOrder::refreshStarts() const
 {
     if (!startsDirty && starts.size() == blocks.size())
         return;
@@ -199,7 +162,7 @@ void ItemStore::refreshStarts() const
     startsDirty = false;
 }
 
-const ItemStore::Entry &ItemStore::entryAt(qsizetype row) const
+const SortedOrder::Entry &SortedOrder::entryAt(qsizetype row) const
 {
     if (row >= sorted)
         return waiting[std::size_t(row - sorted)];
@@ -209,7 +172,7 @@ const ItemStore::Entry &ItemStore::entryAt(qsizetype row) const
     return blocks[b][std::size_t(row - starts[b])];
 }
 
-qsizetype ItemStore::rowOf(const Entry &entry) const
+qsizetype SortedOrder::rowOf(const Entry &entry) const
 {
     refreshStarts();
     const auto cmp = [this](const Entry &x, const Entry &y) { return less(x, y); };
@@ -226,23 +189,6 @@ qsizetype ItemStore::rowOf(const Entry &entry) const
         }
     }
     return -1;
-}
-
-QString ItemStore::name(Id id) const
-{
-    return QString::fromUtf8(nameBytes(id));
-}
-
-QString ItemStore::itemText(Id id) const
-{
-    const QString name = QString::fromUtf8(nameBytes(id));
-    const QString tail = QString::fromUtf8(tailBytes(id));
-    QString text;
-    text.reserve(name.size() + kBlankRun + tail.size());
-    text += name;
-    text += QString(kBlankRun, u' ');
-    text += tail;
-    return text;
 }
 
 } // namespace database

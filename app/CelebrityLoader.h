@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class CelebrityModel;
+
+// Reads db.txt into the celebrity list, one line at a time, on the caller's
+// thread. The window is handed control at each progress point, where the new
+// items have been sorted in and announced and the status text is current; it
+// repaints and handles input there, and says whether the load goes on. The
+// loader itself touches no widget.
+class CelebrityLoader
+{
+public:
+    // Called at each progress point with the status text to show; false
+    // stops the load there.
+    using ProgressPoint = std::function<bool(const QString &status)>;
+
+    explicit CelebrityLoader(CelebrityModel &model) : model(model) {}
+
+    // Loads every data line of the file. True when the load ran to the end
+    // (a file that cannot be opened ends it at once), false when a progress
+    // point stopped it.
+    bool load(const QString &path, const ProgressPoint &atProgressPoint);
+
+    // The status text: the count so far, then whether the load is going on
+    // or complete.
+    QString statusText() const;
+
+    // Whether a progress point follows a line: the count's decimal text
+    // holds two zeros side by side (100, 1000 to 1009, 10000 to 10099 ...).
+    // Lines that add nothing are counted as progress points all the same.
+    static bool isProgressCount(qint64 count);
+
+private:
+    CelebrityModel &model;
+    bool complete = false;
+};

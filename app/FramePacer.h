@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+
+class QWidget;
+
+// A load runs on the window's own thread and lets the window handle its
+// events at each progress point: thousands of times a second on a big file.
+// Repainting at each of them would cost more than the load itself, so while a
+// pacer lives the window repaints at most once a frame; a repaint asked for in
+// between is held and made at the first point a frame later. Input is still
+// handled at every point, so a click during the load is answered at once.
+class FramePacer : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FramePacer)
+
+public:
+    explicit FramePacer(QWidget *window);
+    // A frame still held is asked for.
+    ~FramePacer() override;
+
+    // Lets the window repaint (if a frame has passed) and handle its pending
+    // input, then returns. False once the window has been closed.
+    bool letEventsRun();
+    // Shows the last frame at once and lets the window handle its events.
+    void finish();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void requestFrame();
+
+    QWidget *window;
+    QElapsedTimer sinceFrame;
+    bool holding = true;
+    bool framePending = false;
+    bool closed = false;
+};

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "Collation.h"
+#include "ItemArena.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The alphabetical order of an arena's items, as the sorted list shows them:
+// by name in the collation's order, then by tail, then in arrival order, so
+// that an item equal to an earlier one goes after it.
+//
+// The order is kept in blocks, so that sorting an item in and finding the item
+// at a row both cost a few binary searches however long the list grows. Added
+// items wait in arrival order until commit() sorts them in; rows past the
+// sorted ones show the waiting items, so that a model can announce them as
+// appended first and as moved to their places after.
+
+namespace database {
+
+class SortedOrder
+{
+public:
+    using Id = ItemArena::Id;
+
+    // The arena outlives the order and only grows.
+    explicit SortedOrder(const ItemArena &arena) : arena(arena) {}
+    SortedOrder(const SortedOrder &) = delete;
+    SortedOrder &operator=(const SortedOrder &) = delete;
+
+    // Room for the keys of names of this many bytes, to spare regrowth.
+    void reserve(qint64 nameBytes);
+
+    // Whether one more item can be added; past that its keys would not fit.
+    bool hasRoom() const;
+    // Adds an item of the arena to the waiting ones.
+    void add(Id id);
+    // Sorts the waiting items in.
+    void commit();
+
+    // Items in the order, waiting ones included.
+    qsizetype size() const { return sorted + qsizetype(waiting.size()); }
+
+    // An entry of the order. The first sixteen bytes of the name's collation
+    // key, big-endian, decide most comparisons without a look elsewhere; the
+    // rest of a longer key, with a terminating zero, lies in `keys` at keyAt.
+    // Among equal names a short tail of blanks, commas and digits is decided
+    // by its packed code.
+    struct Entry
+    {
+        std::uint64_t prefix;
+        std::uint64_t prefix2;
+        std::uint64_t tailCode;
+        Id id;
+        std::uint32_t keyAt;
+    };
+
+    // The item at a row: sorted rows first, then the waiting ones.
+    Id idAt(qsizetype row) const { return entryAt(row).id; }
+    const Entry &entryAt(qsizetype row) const;
+    // The row of a sorted item; -1 for one not in the order.
+    qsizetype rowOf(const Entry &entry) const;
+
+private:
+    using Block = std::vector<Entry>;
+
+    bool less(const Entry &a, const Entry &b) const;
+    int compareTails(Id a, Id b) const;
+    void insertSorted(const Entry &e);
+    void refreshStarts() const;
+
+    const ItemArena &arena;
+    Collation collation;
+    std::string keys;
+    std::vector<Entry> waiting;
+    std::vector<Block> blocks;
+    std::vector<Entry> lasts; // the last entry of each block, for the block search
+    qsizetype sorted = 0;
+    mutable std::vector<qsizetype> starts; // first row of each block
+    mutable bool startsDirty = false;
+    std::string keyScratch;
+};
+
+} // namespace database

@@ -1,0 +1,176 @@
+#include "CelebrityLoader.h"
+#include "CelebrityModel.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The load on its own, with no window: the file read into the model, the
+// progress points and their status texts, and stopping at a progress point.
+class tst_celebrityloader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void progressCount_data();
+    void progressCount();
+    void progressCount_885PointsUpTo32767();
+
+    void load_mixedFile_sortsAndCountsDataLines();
+    void load_skippedLinesAtAPoint_repeatTheStatus();
+    void load_missingFile_completesWithZero();
+    void load_stoppedAtSecondPoint_keepsWhatItLoaded();
+
+private:
+    QString writeDb(const QByteArray &bytes);
+    QStringList rowNames() const;
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<CelebrityModel> model;
+};
+
+void tst_celebrityloader::init()
+{
+    dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir->isValid());
+    model = std::make_unique<CelebrityModel>();
+}
+
+QString tst_celebrityloader::writeDb(const QByteArray &bytes)
+{
+    const QString path = dir->filePath(QStringLiteral("db.txt"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QStringList tst_celebrityloader::rowNames() const
+{
+    QStringList names;
+    for (int row = 0; row < model->rowCount(); ++row)
+        names << model->index(row).data(CelebrityModel::NameRole).toString();
+    return names;
+}
+
+QByteArray numbered(int from, int count, const QByteArray &after = {})
+{
+    QByteArray bytes;
+    for (int i = from; i < from + count; ++i)
+        bytes += "Person " + QByteArray::number(100000 + i) + ", 1 1 1900,2\r\n" + after;
+    return bytes;
+}
+
+void tst_celebrityloader::progressCount_data()
+{
+    QTest::addColumn<qint64>("count");
+    QTest::addColumn<bool>("shown");
+    // clang-format off
+    QTest::newRow("0")            << qint64(0)       << false;
+    QTest::newRow("99")           << qint64(99)      << false;
+    QTest::newRow("100")          << qint64(100)     << true;
+    QTest::newRow("101")          << qint64(101)     << false;
+    QTest::newRow("900")          << qint64(900)     << true;
+    QTest::newRow("1000")         << qint64(1000)    << true;
+    QTest::newRow("1009")         << qint64(1009)    << true;
+    QTest::newRow("1010")         << qint64(1010)    << false;
+    QTest::newRow("1100")         << qint64(1100)    << true;
+    QTest::newRow("10050")        << qint64(10050)   << true;
+    QTest::newRow("10100")        << qint64(10100)   << true;
+    QTest::newRow("10101")        << qint64(10101)   << false;
+    QTest::newRow("11005")        << qint64(11005)   << true;
+    QTest::newRow("11010")        << qint64(11010)   << false;
+    QTest::newRow("32767")        << qint64(32767)   << false;
+    QTest::newRow("past 16 bits") << qint64(40012)   << true;
+    QTest::newRow("a million")    << qint64(1000000) << true;
+    QTest::newRow("1010101")      << qint64(1010101) << false;
+    // clang-format on
+}
+
+void tst_celebrityloader::progressCount()
+{
+    QFETCH(qint64, count);
+    QFETCH(bool, shown);
+    QCOMPARE(CelebrityLoader::isProgressCount(count), shown);
+}
+
+void tst_celebrityloader::progressCount_885PointsUpTo32767()
+{
+    int points = 0;
+    for (qint64 n = 1; n <= 32767; ++n)
+        points += CelebrityLoader::isProgressCount(n) ? 1 : 0;
+    QCOMPARE(points, 885);
+}
+
+void tst_celebrityloader::load_mixedFile_sortsAndCountsDataLines()
+{
+    const QString path = writeDb("zed Zulu, 3 3 1903,7\r\n"
+                                 "# a comment, skipped\r\n"
+                                 "Émile Ange, 2 2 1902,8\r\n"
+                                 "   adam Smith  , 1 1 1901,9\r\n"
+                                 "no comma here\r\n"
+                                 "\r\n"
+                                 "Eve, 4 4 1904,1\r\n"
+                                 "Bert & Ernie, 5 5 1905,2\r\n"
+                                 "Adam smith, 6 6 1906,3");
+    CelebrityLoader loader(*model);
+    int points = 0;
+    QVERIFY(loader.load(path, [&](const QString &) { return ++points, true; }));
+    QCOMPARE(points, 0);
+    QCOMPARE(loader.statusText(), QStringLiteral("5 Names Loaded. (COMPLETE)"));
+    const QStringList expected = {QStringLiteral("adam Smith"), QStringLiteral("Adam smith"),
+                                  QStringLiteral("Émile Ange"), QStringLiteral("Eve"),
+                                  QStringLiteral("zed Zulu")};
+    QCOMPARE(rowNames(), expected);
+    QCOMPARE(model->index(4).data().toString(),
+             QStringLiteral("zed Zulu") + QString(500, u' ') + QStringLiteral(", 3 3 1903,7"));
+}
+
+void tst_celebrityloader::load_skippedLinesAtAPoint_repeatTheStatus()
+{
+    // Two skipped lines follow the 100th item; the 1000th to 1009th each
+    // reach a point, the 1010th does not.
+    const QString path = writeDb(numbered(0, 100) + "#\r\nno comma\r\n" + numbered(100, 920));
+    CelebrityLoader loader(*model);
+    QStringList seen;
+    QList<int> rowsAtPoint;
+    QVERIFY(loader.load(path, [&](const QString &status) {
+        seen << status.section(u' ', 0, 0);
+        rowsAtPoint << model->rowCount();
+        return true;
+    }));
+    QStringList expected = {QStringLiteral("100"), QStringLiteral("100"), QStringLiteral("100")};
+    for (int n = 200; n <= 900; n += 100)
+        expected << QString::number(n);
+    for (int n = 1000; n <= 1009; ++n)
+        expected << QString::number(n);
+    QCOMPARE(seen, expected);
+    // Every item counted at a point is already in the list, sorted in.
+    for (int i = 0; i < seen.size(); ++i)
+        QCOMPARE(QString::number(rowsAtPoint[i]), seen[i]);
+    QCOMPARE(loader.statusText(), QStringLiteral("1020 Names Loaded. (COMPLETE)"));
+}
+
+void tst_celebrityloader::load_missingFile_completesWithZero()
+{
+    CelebrityLoader loader(*model);
+    QVERIFY(
+        loader.load(dir->filePath(QStringLiteral("db.txt")), [](const QString &) { return true; }));
+    QCOMPARE(loader.statusText(), QStringLiteral("0 Names Loaded. (COMPLETE)"));
+    QCOMPARE(model->rowCount(), 0);
+}
+
+void tst_celebrityloader::load_stoppedAtSecondPoint_keepsWhatItLoaded()
+{
+    const QString path = writeDb(numbered(0, 1000));
+    CelebrityLoader loader(*model);
+    int points = 0;
+    QVERIFY(!loader.load(path, [&](const QString &) { return ++points < 2; }));
+    QCOMPARE(points, 2);
+    QCOMPARE(model->rowCount(), 200);
+    QCOMPARE(loader.statusText(), QStringLiteral("200 Names Loaded. (LOADING)"));
+}
+
+QTEST_GUILESS_MAIN(tst_celebrityloader)
+#include "tst_celebrityloader.moc"
