@@ -15,7 +15,57 @@ CelebrityList::CelebrityList(QWidget *parent) : QAbstractItemView(parent)
     setVerticalScrollMode(ScrollPerItem);
     setEditTriggers(NoEditTriggers);
     setTabKeyNavigation(false);
+    // Dragging past an edge scrolls nothing; a new current row is scrolled
+    // to by currentChanged().
     setAutoScroll(false);
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] { userPlaced = true; });
+}
+
+void CelebrityList::setModel(QAbstractItemModel *newModel)
+{
+    if (model())
+        disconnect(model(), nullptr, this, nullptr);
+    QAbstractItemView::setModel(newModel);
+    if (!newModel)
+        return;
+    connect(newModel, &QAbstractItemModel::layoutAboutToBeChanged, this,
+            &CelebrityList::holdTopRow);
+    connect(newModel, &QAbstractItemModel::layoutChanged, this, &CelebrityList::restoreTopRow);
+}
+
+void CelebrityList::holdTopRow()
+{
+    topRow =
+        userPlaced && rowCount() > 0
+            ? QPersistentModelIndex(model()->index(verticalScrollBar()->value(), 0, rootIndex()))
+            : QPersistentModelIndex();
+}
+
+void CelebrityList::restoreTopRow()
+{
+    if (!topRow.isValid())
+        return;
+    // The range follows the new row count before the row is put back on top.
+    updateGeometries();
+    verticalScrollBar()->setValue(topRow.row());
+    topRow = QPersistentModelIndex();
+}
+
+void CelebrityList::rowsInserted(const QModelIndex &parent, int start, int end)
+{
+    QAbstractItemView::rowsInserted(parent, start, end);
+    // The scroll range follows at once, not at the next layout pass, so that
+    // a user scrolling at a progress point can reach the new rows.
+    updateGeometries();
+}
+
+void CelebrityList::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QAbstractItemView::currentChanged(current, previous);
+    if (current.isValid()) {
+        userPlaced = true;
+        scrollTo(current);
+    }
 }
 
 int CelebrityList::rowHeight() const

@@ -5,6 +5,11 @@
 // A list of one-line rows of equal height that paints only the rows in view,
 // each cut at the right edge (no ellipsis, no sideways scrolling), so that
 // its cost per repaint and per added row stays the same at any length.
+//
+// As a list box does, it scrolls the current row into view whenever it
+// changes, by mouse or keyboard, moving as little as it can. While rows are
+// sorted in above, the view stays at the first row until the user scrolls or
+// selects; after that, the row at the top of the view stays at the top.
 class CelebrityList : public QAbstractItemView
 {
     Q_OBJECT
@@ -15,6 +20,7 @@ public:
     QRect visualRect(const QModelIndex &index) const override;
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
     QModelIndex indexAt(const QPoint &point) const override;
+    void setModel(QAbstractItemModel *model) override;
 
 protected:
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
@@ -27,10 +33,18 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *event) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void rowsInserted(const QModelIndex &parent, int start, int end) override;
 
 private:
     static QString shownText(const QModelIndex &index);
     int rowHeight() const;
     int rowCount() const;
     int visibleRows() const;
+    void holdTopRow();
+    void restoreTopRow();
+
+    // Set once the user has scrolled or moved the current row.
+    bool userPlaced = false;
+    QPersistentModelIndex topRow;
 };

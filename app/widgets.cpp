@@ -1,5 +1,6 @@
 #include "widgets.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
@@ -25,6 +26,17 @@ void WrapButton::paintEvent(QPaintEvent *)
         focus.rect = style()->subElementRect(QStyle::SE_PushButtonFocusRect, &option, this);
         p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
     }
+}
+
+void WrapButton::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (enter && modifiers == Qt::NoModifier && !event->isAutoRepeat()) {
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 ShapeRect::ShapeRect(QWidget *parent) : QWidget(parent) {}

@@ -6,7 +6,8 @@
 // Small widgets the window's look needs and Qt's own do not give.
 
 // A push button whose caption is centred and wrapped onto as many lines as
-// the button needs.
+// the button needs. As on Windows, Enter presses it while it has the focus,
+// as Space does; it is no default button, so Enter elsewhere presses nothing.
 class WrapButton : public QPushButton
 {
     Q_OBJECT
@@ -16,6 +17,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 };
 
 // A filled rectangle with a thin outline in the text colour.

@@ -7,15 +7,21 @@ namespace database {
 
 QString insertMonth(const QString &date)
 {
+    // The month field runs from the second character to the next blank; the
+    // first is the blank behind the line's first comma. Only that field is
+    // turned into a name, so a day of 1 to 12 stays the number it is.
+    if (!date.startsWith(u' '))
+        return date;
+    const qsizetype end = date.indexOf(u' ', 1);
+    if (end < 0)
+        return date;
+    const QStringView field = QStringView(date).mid(1, end - 1);
     const QStringList &names = engine::monthNames();
-    QString text = date;
     for (int month = 1; month <= 12; ++month) {
-        const QString pattern = u' ' + QString::number(month) + u' ';
-        // QString::replace resumes right behind each match, so two matches
-        // never share a blank.
-        text.replace(pattern, u' ' + names[month - 1] + u' ');
+        if (field == QString::number(month))
+            return u' ' + names[month - 1] + date.mid(end);
     }
-    return text;
+    return date;
 }
 
 SelectionTexts selectionTexts(const QString &itemText)

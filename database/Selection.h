@@ -9,8 +9,9 @@
 
 namespace database {
 
-// The date with each blank-framed month number 1..12 replaced by the month's
-// English name, in the order 1..12, each pass over the whole text.
+// The date with its month field (from the second character to the next
+// blank) replaced by the month's English name when it is exactly one of the
+// number texts 1 to 12; any other date unchanged.
 QString insertMonth(const QString &date);
 
 struct SelectionTexts

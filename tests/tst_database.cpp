@@ -222,15 +222,24 @@ void tst_database::insertMonth_data()
     QTest::addColumn<QString>("date");
     QTest::addColumn<QString>("expected");
     // clang-format off
-    QTest::newRow("example") << " 7 28 1900" << " July 28 1900";
-    QTest::newRow("day replaced too") << " 11 5 1900" << " November May 1900";
-    QTest::newRow("both low") << " 1 2 1900" << " January February 1900";
-    QTest::newRow("one before ten") << " 1 10 1900" << " January October 1900";
-    QTest::newRow("same day as month") << " 4 4 1900" << " April 4 1900";
-    QTest::newRow("no blank in front") << "7 28 1900" << "7 28 1900";
-    QTest::newRow("twelve") << " 12 25 1900" << " December 25 1900";
-    QTest::newRow("year untouched") << " 9 9 9" << " September 9 9";
-    QTest::newRow("empty") << "" << "";
+    // Only the month field becomes a name: a day of 1 to 12 stays a number.
+    QTest::newRow("example")             << " 7 28 1900"    << " July 28 1900";
+    QTest::newRow("low day stays")       << " 11 5 1900"    << " November 5 1900";
+    QTest::newRow("both low")            << " 1 2 1900"     << " January 2 1900";
+    QTest::newRow("one before ten")      << " 1 10 1900"    << " January 10 1900";
+    QTest::newRow("same day as month")   << " 4 4 1900"     << " April 4 1900";
+    QTest::newRow("twelve twice")        << " 12 12 12 1900" << " December 12 12 1900";
+    QTest::newRow("twelve")              << " 12 25 1900"   << " December 25 1900";
+    QTest::newRow("year untouched")      << " 9 9 9"        << " September 9 9";
+    QTest::newRow("month 13")            << " 13 5 1900"    << " 13 5 1900";
+    QTest::newRow("leading zero")        << " 07 5 1900"    << " 07 5 1900";
+    QTest::newRow("sign")                << " +7 5 1900"    << " +7 5 1900";
+    QTest::newRow("month 0")             << " 0 5 1900"     << " 0 5 1900";
+    QTest::newRow("no blank in front")   << "7 28 1900"     << "7 28 1900";
+    QTest::newRow("no blank after")      << " 7"            << " 7";
+    QTest::newRow("two blanks in front") << "  7 28 1900"   << "  7 28 1900";
+    QTest::newRow("blank only")          << " "             << " ";
+    QTest::newRow("empty")               << ""              << "";
     // clang-format on
 }
 
@@ -255,7 +264,7 @@ void tst_database::selection_data()
     };
     // clang-format off
     QTest::newRow("example") << item("Mara Quill", ", 7 28 1900,9") << QVariant(QStringLiteral("MARA QUILL") + blanks + ", 7 28 1900,9") << QVariant(" July 28 1900") << QVariant("9") << QVariant("8");
-    QTest::newRow("two-character Life Path") << item("Mara", ", 11 5 1900,11") << QVariant(QStringLiteral("MARA") + blanks + ", 11 5 1900,11") << QVariant(" November May 1900") << QVariant("1") << QVariant("7");
+    QTest::newRow("two-character Life Path") << item("Mara", ", 11 5 1900,11") << QVariant(QStringLiteral("MARA") + blanks + ", 11 5 1900,11") << QVariant(" November 5 1900") << QVariant("1") << QVariant("7");
     QTest::newRow("no second comma") << item("Mara", ", 7 28 1900") << QVariant(QStringLiteral("MARA") + blanks + ", 7 28 1900") << kept << QVariant(" ") << kept;
     QTest::newRow("name and comma only") << item("Mara", ",") << QVariant(QStringLiteral("MARA") + blanks + ",") << kept << QVariant("") << kept;
     QTest::newRow("date of four characters") << item("Mara", "1900,3") << QVariant(QStringLiteral("MARA") + blanks + "1900,3") << QVariant("900") << QVariant("3") << kept;

@@ -177,7 +177,7 @@ void tst_hostile::file_fiftyMegabyteLine()
     paint.start();
     (void)window->grab();
     QVERIFY(paint.elapsed() < 2000);
-    QCOMPARE(label("Label13")->text(), QStringLiteral(" January February 1900"));
+    QCOMPARE(label("Label13")->text(), QStringLiteral(" January 2 1900"));
     QCOMPARE(label("Label14")->text(), QStringLiteral("3"));
     QCOMPARE(label("Label15")->text(), QStringLiteral("3"));
     // User Life Path 2: Life Path score (2, 3) 50, Attitude score (3, 2) 5.

@@ -34,6 +34,9 @@ private slots:
     void clicks_startOneCommandLineEach_data();
     void clicks_startOneCommandLineEach();
     void twoClicks_startTwice();
+    void keys_pressTheFocusedButton_data();
+    void keys_pressTheFocusedButton();
+    void enterElsewhere_pressesNothing();
     void desktopOpener_receivesEachUrlOnce();
     void missingOpener_isSilent();
 
@@ -146,6 +149,45 @@ void tst_links::twoClicks_startTwice()
     QCOMPARE(started[0], started[1]);
     QCOMPARE(started[2], started[3]);
     QVERIFY(started[0] != started[2]);
+}
+
+void tst_links::keys_pressTheFocusedButton_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    // clang-format off
+    QTest::newRow("Return")       << int(Qt::Key_Return) << int(Qt::NoModifier);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter)  << int(Qt::KeypadModifier);
+    QTest::newRow("Space")        << int(Qt::Key_Space)  << int(Qt::NoModifier);
+    // clang-format on
+}
+
+void tst_links::keys_pressTheFocusedButton()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    auto *button = window->findChild<QPushButton *>(QStringLiteral("Command1"));
+    // Reached by Tab from the day drop-down, as a user would.
+    window->findChild<QWidget *>(QStringLiteral("cDay"))->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), button);
+    QTest::keyClick(button, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(started,
+             QStringList{links::commandLine(qEnvironmentVariable("windir"), links::kDatabasePage)});
+}
+
+void tst_links::enterElsewhere_pressesNothing()
+{
+    // Neither button is a default button: Enter in a drop-down or the list
+    // presses none.
+    for (const char *name : {"cDay", "List1"}) {
+        auto *widget = window->findChild<QWidget *>(QLatin1String(name));
+        widget->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    }
+    QVERIFY(started.isEmpty());
+    QVERIFY(window->findChild<QPushButton *>(QStringLiteral("Command2"))->isVisible());
 }
 
 void tst_links::desktopOpener_receivesEachUrlOnce()

@@ -1,3 +1,4 @@
+#include "CelebrityModel.h"
 #include "WindowDriver.h"
 #include "frmMain.h"
 
@@ -6,6 +7,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QtTest>
 
@@ -38,8 +40,16 @@ private slots:
     void select_duringLoad_atProgressPoint();
     void close_duringLoad_stopsAtProgressPoint();
 
+    void enterOnLoadButton_loads();
+    void keys_showTheSelectedRow_data();
+    void keys_showTheSelectedRow();
+    void load_rowsSortedInAbove_keepTheTopRow();
+    void load_untouchedView_staysAtTheFirstRow();
+
 private:
     QByteArray dataLines(int count, int skippedEvery = 0) const;
+    // The current row is in full view and painted highlighted.
+    void verifyCurrentRowShown();
 };
 
 void tst_loader::init()
@@ -183,7 +193,7 @@ void tst_loader::select_showsCelebrity_data()
     // Life Path score (2, 9) 20, Attitude score (8, 2) 10.
     // clang-format off
     QTest::newRow("example") << QByteArray("Mara Quill, 7 28 1900,9") << " July 28 1900" << "9" << "8" << "30%";
-    QTest::newRow("day as month") << QByteArray("Mara Quill, 11 5 1900,6") << " November May 1900" << "6" << "7" << "100%";
+    QTest::newRow("day as month") << QByteArray("Mara Quill, 11 5 1900,6") << " November 5 1900" << "6" << "7" << "100%";
     QTest::newRow("no blank after comma") << QByteArray("Mara Quill,7 28 1900,2") << "7 28 1900" << "2" << "8" << "100%";
     // clang-format on
 }
@@ -265,7 +275,7 @@ void tst_loader::select_duringLoad_atProgressPoint()
             statAtClick = label("stat")->text();
             clickRow(0);
             QVERIFY(label("Label9")->text().startsWith(QStringLiteral("AARON ")));
-            QCOMPARE(label("Label13")->text(), QStringLiteral(" February March 1901"));
+            QCOMPARE(label("Label13")->text(), QStringLiteral(" February 3 1901"));
             // Items moving under the selection are no new selection: a marker
             // that only a selection would overwrite stays to the end.
             label("Label13")->setText(QStringLiteral("marker"));
@@ -293,6 +303,92 @@ void tst_loader::close_duringLoad_stopsAtProgressPoint()
     QVERIFY(!window->isVisible());
     QCOMPARE(label("stat")->text(), QStringLiteral("200 Names Loaded. (LOADING)"));
     QCOMPARE(list()->model()->rowCount(), 200);
+}
+
+void tst_loader::verifyCurrentRowShown()
+{
+    const QModelIndex current = list()->currentIndex();
+    QVERIFY(current.isValid());
+    QVERIFY(list()->selectionModel()->isSelected(current));
+    const QRect rect = list()->visualRect(current);
+    QVERIFY2(list()->viewport()->rect().contains(rect),
+             qPrintable(QStringLiteral("row %1 at y %2").arg(current.row()).arg(rect.y())));
+    const QImage shot = list()->viewport()->grab().toImage();
+    const qreal dpr = shot.devicePixelRatio();
+    // Right of the name, where only the row's background shows.
+    const QPoint at = QPoint(rect.right() - 4, rect.center().y()) * dpr;
+    QCOMPARE(shot.pixelColor(at).name(), list()->palette().color(QPalette::Highlight).name());
+}
+
+void tst_loader::enterOnLoadButton_loads()
+{
+    writeDb("A, 1 1 1901,1\r\n");
+    auto *button = window->findChild<QPushButton *>(QStringLiteral("Command2"));
+    window->findChild<QWidget *>(QStringLiteral("Command1"))->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), button);
+    QTest::keyClick(button, Qt::Key_Return);
+    QCOMPARE(label("stat")->text(), QStringLiteral("1 Names Loaded. (COMPLETE)"));
+    QVERIFY(!button->isVisible());
+}
+
+void tst_loader::keys_showTheSelectedRow_data()
+{
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<int>("row");
+    // clang-format off
+    QTest::newRow("End")                  << QList<int>{Qt::Key_End}                 << 299;
+    QTest::newRow("Page Down twice")      << QList<int>{Qt::Key_PageDown, Qt::Key_PageDown} << -1;
+    QTest::newRow("Down past the view")   << QList<int>(40, Qt::Key_Down)           << 40;
+    QTest::newRow("End, then Home")       << QList<int>{Qt::Key_End, Qt::Key_Home}  << 0;
+    QTest::newRow("End, then Page Up")    << QList<int>{Qt::Key_End, Qt::Key_PageUp} << -1;
+    // clang-format on
+}
+
+void tst_loader::keys_showTheSelectedRow()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(int, row);
+    writeDb(dataLines(300));
+    clickLoad();
+    clickRow(0);
+    for (const int key : keys)
+        QTest::keyClick(list(), Qt::Key(key));
+    if (row >= 0)
+        QCOMPARE(list()->currentIndex().row(), row);
+    QVERIFY(list()->currentIndex().row() != 0 || keys.last() == Qt::Key_Home);
+    QVERIFY(label("Label9")->text().startsWith(
+        list()->currentIndex().data(CelebrityModel::NameRole).toString().toUpper()));
+    verifyCurrentRowShown();
+}
+
+void tst_loader::load_rowsSortedInAbove_keepTheTopRow()
+{
+    // 200 late names sort before the 100 early ones.
+    writeDb(dataLines(100) + dataLines(200).replace("Person 1", "Aa Person 2"));
+    QString topBefore;
+    QString topAfter;
+    atEachEventPass([&](int pass) {
+        if (pass == 2) {
+            // At the first point, the user scrolls down by five rows.
+            QCOMPARE(list()->model()->rowCount(), 100);
+            for (int i = 0; i < 5; ++i)
+                list()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            topBefore = list()->indexAt(QPoint(1, 1)).data().toString();
+        }
+    });
+    clickLoad();
+    topAfter = list()->indexAt(QPoint(1, 1)).data().toString();
+    QVERIFY(topBefore.startsWith(QStringLiteral("Person 100005 ")));
+    QCOMPARE(topAfter, topBefore);
+}
+
+void tst_loader::load_untouchedView_staysAtTheFirstRow()
+{
+    writeDb(dataLines(100) + dataLines(200).replace("Person 1", "Aa Person 2"));
+    clickLoad();
+    QVERIFY(list()->indexAt(QPoint(1, 1)).data().toString().startsWith(QStringLiteral("Aa ")));
+    QCOMPARE(list()->verticalScrollBar()->value(), 0);
 }
 
 QTEST_MAIN(tst_loader)

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <algorithm>
+
 // The window's look: every element's place, the colours a user sees, the
 // stacking and the fonts. Also run with QT_SCALE_FACTOR=2, where the same
 // logical layout must come out twice as large.
@@ -30,6 +32,8 @@ private slots:
     void loadButton_coversTheListUntilHidden();
     void accessibleNames();
     void applicationInfo();
+    void labels_showPlainTextOnly();
+    void darkTheme_textStaysReadable();
 
 private:
     QColor pixel(int x, int y) const
@@ -246,3 +250,65 @@ void tst_look::applicationInfo()
 
 QTEST_MAIN(tst_look)
 #include "tst_look.moc"
+
+void tst_look::labels_showPlainTextOnly()
+{
+    // A name from db.txt such as "<b>Bold</b>" or "<img src=...>" is text, never markup.
+    for (const QLabel *label : window->findChildren<QLabel *>())
+        QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
+    auto *name = window->findChild<QLabel *>(QStringLiteral("Label9"));
+    const QString saved = name->text();
+    name->setText(QStringLiteral("<b>X</b>"));
+    const QImage shot = name->grab().toImage();
+    name->setText(saved);
+    // The tags show as eight characters: ink reaches far past a lone bold X.
+    int rightmost = -1;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            if (shot.pixelColor(x, y).lightness() < 80)
+                rightmost = std::max(rightmost, x);
+        }
+    }
+    QVERIFY2(rightmost / shot.devicePixelRatio() > 40, qPrintable(QString::number(rightmost)));
+}
+
+void tst_look::darkTheme_textStaysReadable()
+{
+    // A dark desktop theme: light text on dark backgrounds.
+    const QPalette saved = QApplication::palette();
+    QPalette dark(QColor(40, 40, 40));
+    dark.setColor(QPalette::WindowText, QColor(240, 240, 240));
+    dark.setColor(QPalette::Text, QColor(240, 240, 240));
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    QApplication::setPalette(dark);
+    frmMain themed;
+    themed.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&themed));
+    const QImage image = themed.grab().toImage();
+    QApplication::setPalette(saved);
+
+    // The darkest pixel inside a text that lies on a fixed light background
+    // is dark: the status line and the credit line on the background
+    // picture; and the list's text colour on its own pale blue.
+    const auto darkest = [&](const char *name) {
+        const QWidget *w = themed.findChild<QWidget *>(QLatin1String(name));
+        const qreal dpr = image.devicePixelRatio();
+        int least = 255;
+        const QRect r(w->geometry().topLeft() * dpr, w->geometry().size() * dpr);
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            for (int x = r.left(); x <= r.right(); ++x)
+                least = std::min(least, image.pixelColor(x, y).lightness());
+        }
+        return least;
+    };
+    QVERIFY2(darkest("stat") < 60, "stat");
+    QVERIFY2(darkest("Label5") < 60, "Label5");
+    auto *list = themed.findChild<QAbstractItemView *>(QStringLiteral("List1"));
+    QVERIFY(list->palette().color(QPalette::Text).lightness() < 60);
+    QVERIFY(list->palette().color(QPalette::Base).lightness() > 200);
+    // The white heading on the window's fixed green stays white.
+    QVERIFY(themed.findChild<QLabel *>(QStringLiteral("Label6"))
+                ->palette()
+                .color(QPalette::WindowText)
+                .lightness() > 240);
+}
