@@ -1,5 +1,7 @@
 #pragma once
 
+#include "database/DbFile.h"
+
 #include <QString>
 
 #include <functional>
@@ -20,13 +22,17 @@ public:
 
     explicit CelebrityLoader(CelebrityModel &model) : model(model) {}
 
-    // Loads every data line of the file. True when the load ran to the end
-    // (a file that cannot be opened ends it at once), false when a progress
-    // point stopped it.
+    // Loads every data line of the file. True when the load ran to its end
+    // (a file that cannot be read ends it at once, a failed read where it
+    // fails), false when a progress point stopped it.
     bool load(const QString &path, const ProgressPoint &atProgressPoint);
 
-    // The status text: the count so far, then whether the load is going on
-    // or complete.
+    // Why the load could not read the whole file; None for a complete load.
+    database::ReadFailure failure() const { return failed; }
+
+    // The status text: the count so far, then whether the load is going on,
+    // complete, or why it ended early ("(NOT FOUND)", "(NOT A FILE)",
+    // "(CANNOT READ)").
     QString statusText() const;
 
     // Whether a progress point follows a line: the count's decimal text
@@ -36,5 +42,6 @@ public:
 
 private:
     CelebrityModel &model;
-    bool complete = false;
+    bool finished = false;
+    database::ReadFailure failed = database::ReadFailure::None;
 };

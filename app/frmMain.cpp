@@ -230,5 +230,9 @@ void frmMain::LoadDB()
     if (!finished)
         return;
     ui->stat->setText(loader.statusText());
+    // When the file could not be read and nothing was loaded, the button
+    // comes back, so that a click tries again once the file is in place.
+    if (loader.failure() != database::ReadFailure::None && celebrities->itemCount() == 0)
+        ui->Command2->show();
     pacer.finish();
 }

@@ -35,13 +35,6 @@ QString decodeCodePage(QByteArrayView bytes)
 #endif
 }
 
-bool isUtf8Bom(QByteArrayView bytes)
-{
-    return bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
-           static_cast<unsigned char>(bytes[1]) == 0xBB &&
-           static_cast<unsigned char>(bytes[2]) == 0xBF;
-}
-
 // Incremental UTF-8 check that carries an unfinished sequence across blocks.
 class Utf8Checker
 {
@@ -98,17 +91,6 @@ private:
     bool valid = true;
 };
 
-qsizetype countLineEnds(QByteArrayView bytes, bool &lastWasCr)
-{
-    qsizetype count = 0;
-    for (const char c : bytes) {
-        if (c == '\r' || (c == '\n' && !lastWasCr))
-            ++count;
-        lastWasCr = c == '\r';
-    }
-    return count;
-}
-
 } // namespace
 
 QString decode(QByteArrayView bytes, Encoding encoding)
@@ -123,49 +105,57 @@ bool isValidUtf8(QByteArrayView bytes)
     return checker.finish();
 }
 
+QString failureName(ReadFailure failure)
+{
+    switch (failure) {
+    case ReadFailure::None:
+        break;
+    case ReadFailure::NotFound:
+        return QStringLiteral("NOT FOUND");
+    case ReadFailure::NotAFile:
+        return QStringLiteral("NOT A FILE");
+    case ReadFailure::CannotRead:
+        return QStringLiteral("CANNOT READ");
+    }
+    return {};
+}
+
 DbFile::DbFile(const QString &path) : file(path)
 {
     const QFileInfo info(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+    if (!info.exists()) {
+        failed = ReadFailure::NotFound;
         return;
+    }
+    // A folder, a device or a pipe that would block is no database.
+    if (!info.isFile()) {
+        failed = ReadFailure::NotAFile;
+        return;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        failed = ReadFailure::CannotRead;
+        return;
+    }
     fileSize = info.size();
-    scanEncodingAndLines();
+    readMark();
 }
 
-void DbFile::scanEncodingAndLines()
+void DbFile::readMark()
 {
-    // One pass ahead of the reading decides the encoding, which depends on the
-    // whole file, and counts the lines. A file that changes afterwards is read
-    // as it then is; nothing relies on the count being right.
-    QByteArray block(kBlock, Qt::Uninitialized);
-    Utf8Checker checker;
-    bool lastWasCr = false;
-    bool first = true;
-    bool bom = false;
-    qint64 lines = 0;
-    char last = '\n';
-    for (;;) {
-        const qint64 n = file.read(block.data(), block.size());
-        if (n <= 0)
-            break;
-        QByteArrayView view(block.constData(), n);
-        if (first) {
-            bom = isUtf8Bom(view);
-            first = false;
-        }
-        checker.feed(view);
-        lines += countLineEnds(view, lastWasCr);
-        last = view.back();
-    }
-    // A last line without a line end still counts; the mark alone makes none.
-    if (last != '\n' && last != '\r' && fileSize > (bom ? 3 : 0))
-        ++lines;
-    lineHint = lines;
-    enc = (bom || checker.finish()) ? Encoding::Utf8 : Encoding::CodePage;
-    file.seek(0);
-    if (bom) {
-        char mark[3];
-        file.read(mark, 3);
+    while (end < 3 && !eof)
+        fill();
+    const auto byte = [this](qsizetype i) {
+        return i < end ? static_cast<unsigned char>(buffer.at(i)) : -1;
+    };
+    if (byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) {
+        kind = Form::Utf8Marked;
+        pos = 3;
+    } else if (byte(0) == 0xFF && byte(1) == 0xFE) {
+        kind = Form::Utf16LE;
+        pos = 2;
+    } else if (byte(0) == 0xFE && byte(1) == 0xFF) {
+        kind = Form::Utf16BE;
+        pos = 2;
     }
 }
 
@@ -181,6 +171,9 @@ bool DbFile::fill()
         buffer.resize(std::max<qsizetype>(end + kBlock, buffer.size() * 2));
     const qint64 n = file.read(buffer.data() + end, kBlock);
     if (n <= 0) {
+        // A file that has shrunk simply ends; a failed read is kept.
+        if (n < 0)
+            failed = ReadFailure::CannotRead;
         eof = true;
         return false;
     }
@@ -188,41 +181,87 @@ bool DbFile::fill()
     return true;
 }
 
-bool DbFile::readLine(QByteArrayView &line)
+bool DbFile::readRawLine(QByteArrayView &line)
 {
-    if (!file.isOpen())
-        return false;
+    // UTF-16 is split on whole 16-bit code units: the bytes 0D or 0A inside a
+    // character (č is 0D 01 in little-endian) end no line.
+    const bool wide = kind == Form::Utf16LE || kind == Form::Utf16BE;
+    const qsizetype unit = wide ? 2 : 1;
+    const qsizetype low = kind == Form::Utf16BE ? 1 : 0; // where a unit's low byte lies
+    const auto isLineEnd = [&](const char *p, char which) {
+        return wide ? p[low] == which && p[1 - low] == 0 : *p == which;
+    };
     qsizetype scanFrom = pos;
     for (;;) {
-        if (skipLeadingLf && pos < end) {
-            if (buffer.at(pos) == '\n')
-                ++pos;
+        if (skipLeadingLf && end - pos >= unit) {
+            if (isLineEnd(buffer.constData() + pos, '\n'))
+                pos += unit;
             skipLeadingLf = false;
             scanFrom = pos;
         }
-        const char *start = buffer.constData() + scanFrom;
-        const char *stop = buffer.constData() + end;
-        const char *p = start;
-        while (p < stop && *p != '\r' && *p != '\n')
-            ++p;
+        const char *p = buffer.constData() + scanFrom;
+        const char *stop = buffer.constData() + end - (unit - 1);
+        if (wide) {
+            while (p < stop && !isLineEnd(p, '\r') && !isLineEnd(p, '\n'))
+                p += 2;
+        } else {
+            while (p < stop && *p != '\r' && *p != '\n')
+                ++p;
+        }
         if (p < stop) {
             line = QByteArrayView(buffer.constData() + pos, p - (buffer.constData() + pos));
-            skipLeadingLf = *p == '\r';
-            pos = (p - buffer.constData()) + 1;
+            skipLeadingLf = isLineEnd(p, '\r');
+            pos = (p - buffer.constData()) + unit;
             return true;
         }
         if (eof) {
             if (pos == end)
                 return false;
+            // The last line, and in UTF-16 an odd byte at its end.
             line = QByteArrayView(buffer.constData() + pos, end - pos);
             pos = end;
             return true;
         }
-        const qsizetype scanned = end - pos;
+        const qsizetype scanned = (end - pos) / unit * unit;
         if (!fill() && pos == end)
             return false;
         scanFrom = pos + scanned;
     }
+}
+
+bool DbFile::readLine(QByteArrayView &line, Encoding &encoding)
+{
+    if (!file.isOpen() || !readRawLine(line))
+        return false;
+    switch (kind) {
+    case Form::Plain:
+        encoding = isValidUtf8(line) ? Encoding::Utf8 : Encoding::CodePage;
+        break;
+    case Form::Utf8Marked:
+        encoding = Encoding::Utf8;
+        break;
+    case Form::Utf16LE:
+    case Form::Utf16BE: {
+        QString text((line.size() + 1) / 2, Qt::Uninitialized);
+        auto *out = reinterpret_cast<char16_t *>(text.data());
+        const auto *in = reinterpret_cast<const unsigned char *>(line.data());
+        const qsizetype units = line.size() / 2;
+        const bool le = kind == Form::Utf16LE;
+        for (qsizetype i = 0; i < units; ++i) {
+            const unsigned lo = in[2 * i + (le ? 0 : 1)];
+            const unsigned hi = in[2 * i + (le ? 1 : 0)];
+            out[i] = char16_t(lo | (hi << 8));
+        }
+        // A file cut in the middle of a code unit.
+        if (line.size() % 2 != 0)
+            out[units] = u'\uFFFD';
+        converted = text.toUtf8();
+        line = converted;
+        encoding = Encoding::Utf8;
+        break;
+    }
+    }
+    return true;
 }
 
 } // namespace database

@@ -6,17 +6,37 @@
 #include <QString>
 
 // Reads db.txt line by line in blocks, so that a file of any size costs one
-// block of memory plus its longest line.
+// block of memory plus its longest line, and the first line is ready without a
+// pass over the whole file.
 //
 // Line ends: CR LF, CR alone and LF alone each end a line; a line end at the
 // very end of the file makes no further line.
-// Encoding: a file that starts with a UTF-8 byte-order mark, or is valid UTF-8
-// throughout, is UTF-8 (the mark dropped); any other file is in the 8-bit code
-// page (Windows-1252, or the system's ANSI code page on Windows).
+// Encoding, decided by the file's first bytes and then line by line:
+// - a UTF-16 byte-order mark (little- or big-endian, as Notepad's "Unicode"
+//   writes) makes the file UTF-16: it is split into lines on 16-bit code units
+//   and each line handed on in UTF-8;
+// - a UTF-8 byte-order mark makes every line UTF-8;
+// - without a mark, a line that is valid UTF-8 is UTF-8 and any other line is
+//   in the 8-bit code page (Windows-1252, or the system's ANSI code page on
+//   Windows), so that one stray byte spoils no other line.
+// The byte-order mark is no part of the first line.
 
 namespace database {
 
 enum class Encoding { Utf8, CodePage };
+
+// Why a file could not be read to its end. The window and the tools name
+// these the same way.
+enum class ReadFailure {
+    None,
+    NotFound,   // nothing exists at the path
+    NotAFile,   // something exists there, but no regular file (a folder, a device)
+    CannotRead, // opening it, or a read, failed
+};
+
+// The failure's name in capitals, as the status line shows it: "NOT FOUND",
+// "NOT A FILE" or "CANNOT READ"; empty for None.
+QString failureName(ReadFailure failure);
 
 // Decodes bytes of a file in the given encoding.
 QString decode(QByteArrayView bytes, Encoding encoding);
@@ -28,28 +48,31 @@ bool isValidUtf8(QByteArrayView bytes);
 class DbFile
 {
 public:
-    // Opens a regular file. Anything else (a directory, a device, a pipe that
-    // would block) counts as a file that cannot be opened.
+    // The kind of text the file holds, as its first bytes tell.
+    enum class Form { Plain, Utf8Marked, Utf16LE, Utf16BE };
+
+    // Opens a regular file.
     explicit DbFile(const QString &path);
 
     bool isOpen() const { return file.isOpen(); }
-    Encoding encoding() const { return enc; }
-    // Number of lines the file held when it was opened, for reserving memory.
-    qint64 lineCountHint() const { return lineHint; }
+    ReadFailure failure() const { return failed; }
+    Form form() const { return kind; }
+    // The file's size when it was opened.
     qint64 size() const { return fileSize; }
 
-    // The next line without its line end, valid until the next call. False at
-    // the end of the file and on a read error, which ends the reading as the
-    // end of the file would.
-    bool readLine(QByteArrayView &line);
+    // The next line without its line end, valid until the next call, and its
+    // encoding. False at the end of the file and on a read error, which ends
+    // the reading as the end of the file would and is kept in failure().
+    bool readLine(QByteArrayView &line, Encoding &encoding);
 
 private:
     bool fill();
-    void scanEncodingAndLines();
+    bool readRawLine(QByteArrayView &line);
+    void readMark();
 
     QFile file;
-    Encoding enc = Encoding::CodePage;
-    qint64 lineHint = 0;
+    ReadFailure failed = ReadFailure::None;
+    Form kind = Form::Plain;
     qint64 fileSize = 0;
 
     QByteArray buffer; // the block being read, and the start of a long line
@@ -57,6 +80,7 @@ private:
     qsizetype end = 0; // bytes in buffer
     bool eof = false;
     bool skipLeadingLf = false; // the last line ended in CR: an LF right after belongs to it
+    QByteArray converted;       // a UTF-16 line in UTF-8
 };
 
 } // namespace database

@@ -36,7 +36,7 @@ qsizetype utf8PrefixForUnits(QByteArrayView utf8, qsizetype units)
 
 } // namespace
 
-std::optional<ItemParts> LineParser::parse(QByteArrayView line)
+std::optional<ItemParts> LineParser::parse(QByteArrayView line, Encoding encoding)
 {
     const char *data = line.data();
     const auto size = static_cast<std::size_t>(line.size());

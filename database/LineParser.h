@@ -23,14 +23,11 @@ struct ItemParts
 class LineParser
 {
 public:
-    explicit LineParser(Encoding encoding) : encoding(encoding) {}
-
-    // The parts of a data line, valid until the next call; nothing for a line
-    // that holds "#", "&" or "(" or has no comma.
-    std::optional<ItemParts> parse(QByteArrayView line);
+    // The parts of a data line in the given encoding, valid until the next
+    // call; nothing for a line that holds "#", "&" or "(" or has no comma.
+    std::optional<ItemParts> parse(QByteArrayView line, Encoding encoding);
 
 private:
-    Encoding encoding;
     QByteArray nameBuffer;
     QByteArray tailBuffer;
 };

@@ -19,7 +19,9 @@ private slots:
 
     void load_mixedFile_sortsAndCountsDataLines();
     void load_skippedLinesAtAPoint_repeatTheStatus();
-    void load_missingFile_completesWithZero();
+    void load_failures_areNamed_data();
+    void load_failures_areNamed();
+    void load_shrunkFile_isComplete();
     void load_stoppedAtSecondPoint_keepsWhatItLoaded();
 
 private:
@@ -152,13 +154,50 @@ void tst_celebrityloader::load_skippedLinesAtAPoint_repeatTheStatus()
     QCOMPARE(loader.statusText(), QStringLiteral("1020 Names Loaded. (COMPLETE)"));
 }
 
-void tst_celebrityloader::load_missingFile_completesWithZero()
+void tst_celebrityloader::load_failures_areNamed_data()
 {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("status");
+    // An empty file, or one of skipped lines only, is a complete load.
+    // clang-format off
+    QTest::newRow("missing")       << "missing" << "0 Names Loaded. (NOT FOUND)";
+    QTest::newRow("folder")        << "folder"  << "0 Names Loaded. (NOT A FILE)";
+    QTest::newRow("empty")         << "empty"   << "0 Names Loaded. (COMPLETE)";
+    QTest::newRow("skipped lines") << "skipped" << "0 Names Loaded. (COMPLETE)";
+    // clang-format on
+}
+
+void tst_celebrityloader::load_failures_areNamed()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, status);
+    const QString path = dir->filePath(QStringLiteral("db.txt"));
+    if (kind == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(path));
+    else if (kind == QLatin1String("empty"))
+        writeDb({});
+    else if (kind == QLatin1String("skipped"))
+        writeDb("# a comment, with a comma\r\nno comma\r\n\r\n");
     CelebrityLoader loader(*model);
-    QVERIFY(
-        loader.load(dir->filePath(QStringLiteral("db.txt")), [](const QString &) { return true; }));
-    QCOMPARE(loader.statusText(), QStringLiteral("0 Names Loaded. (COMPLETE)"));
+    QVERIFY(loader.load(path, [](const QString &) { return true; }));
+    QCOMPARE(loader.statusText(), status);
     QCOMPARE(model->rowCount(), 0);
+}
+
+void tst_celebrityloader::load_shrunkFile_isComplete()
+{
+    // A file cut short while it is read simply ends there.
+    const QString path = writeDb(numbered(0, 3000));
+    CelebrityLoader loader(*model);
+    int points = 0;
+    QVERIFY(loader.load(path, [&](const QString &) {
+        if (++points == 1)
+            QFile(path).resize(0);
+        return true;
+    }));
+    QCOMPARE(loader.failure(), database::ReadFailure::None);
+    QVERIFY(loader.statusText().endsWith(QStringLiteral(" Names Loaded. (COMPLETE)")));
+    QVERIFY(model->rowCount() >= 100);
 }
 
 void tst_celebrityloader::load_stoppedAtSecondPoint_keepsWhatItLoaded()

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 using namespace database;
 
 // The pure side of the celebrity database: reading lines, turning them into
@@ -32,7 +34,8 @@ private slots:
     void readLines();
     void readLines_longLineAcrossBlocks();
     void readLines_crLfSplitAcrossBlocks();
-    void open_missingOrNoFile_readsNothing();
+    void open_failures_areNamed_data();
+    void open_failures_areNamed();
 
     void insertMonth_data();
     void insertMonth();
@@ -78,8 +81,8 @@ void tst_database::parse_dataLine()
     QFETCH(QByteArray, line);
     QFETCH(QString, name);
     QFETCH(QString, tail);
-    LineParser parser(Encoding::Utf8);
-    const auto parts = parser.parse(line);
+    LineParser parser;
+    const auto parts = parser.parse(line, Encoding::Utf8);
     QVERIFY(parts.has_value());
     QCOMPARE(QString::fromUtf8(parts->name), name);
     QCOMPARE(QString::fromUtf8(parts->tail), tail);
@@ -103,8 +106,8 @@ void tst_database::parse_skipped_data()
 void tst_database::parse_skipped()
 {
     QFETCH(QByteArray, line);
-    LineParser parser(Encoding::Utf8);
-    QVERIFY(!parser.parse(line).has_value());
+    LineParser parser;
+    QVERIFY(!parser.parse(line, Encoding::Utf8).has_value());
 }
 
 void tst_database::parse_longName_isCutTo499Units_data()
@@ -129,35 +132,61 @@ void tst_database::parse_longName_isCutTo499Units()
 {
     QFETCH(QString, name);
     QFETCH(QString, expected);
-    LineParser parser(Encoding::Utf8);
+    LineParser parser;
     const QByteArray line = name.toUtf8() + ", 1 1 1900,2";
-    const auto parts = parser.parse(line);
+    const auto parts = parser.parse(line, Encoding::Utf8);
     QVERIFY(parts.has_value());
     QCOMPARE(QString::fromUtf8(parts->name), expected);
     QCOMPARE(QString::fromUtf8(parts->tail), QStringLiteral(", 1 1 1900,2"));
 }
 
+namespace {
+
+// Text as Notepad's "Unicode" saves it: a byte-order mark, then UTF-16.
+QByteArray utf16(const QString &text, bool littleEndian, bool mark = true)
+{
+    QByteArray bytes = mark ? QByteArray(littleEndian ? "\xFF\xFE" : "\xFE\xFF") : QByteArray();
+    for (const QChar c : text) {
+        const char lo = char(c.unicode() & 0xFF);
+        const char hi = char(c.unicode() >> 8);
+        bytes += littleEndian ? lo : hi;
+        bytes += littleEndian ? hi : lo;
+    }
+    return bytes;
+}
+
+} // namespace
+
 void tst_database::readLines_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<bool>("utf8");
+    // Per line: u for UTF-8, c for the 8-bit code page.
+    QTest::addColumn<QString>("encodings");
+    const QString janacek = QString::fromUtf8("Janáček, 1");
     // clang-format off
-    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"} << true;
-    QTest::newRow("last line without end") << QByteArray("a\r\nb") << QStringList{"a", "b"} << true;
-    QTest::newRow("LF only") << QByteArray("a\nb\n") << QStringList{"a", "b"} << true;
-    QTest::newRow("CR only") << QByteArray("a\rb\r") << QStringList{"a", "b"} << true;
-    QTest::newRow("mixed") << QByteArray("a\r\nb\nc\rd") << QStringList{"a", "b", "c", "d"} << true;
-    QTest::newRow("empty lines") << QByteArray("\r\n\r\na\n\n") << QStringList{"", "", "a", ""} << true;
-    QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << QStringList{"a", "", "b"} << true;
-    QTest::newRow("empty file") << QByteArray() << QStringList{} << true;
-    QTest::newRow("one line end") << QByteArray("\r\n") << QStringList{""} << true;
-    QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF\xC3\xA9t\xC3\xA9\r\nb") << QStringList{QString::fromUtf8("été"), "b"} << true;
-    QTest::newRow("valid UTF-8") << QByteArray("Bj\xC3\xB6rk, 1") << QStringList{"Björk, 1"} << true;
-    QTest::newRow("Windows-1252") << QByteArray("Bj\xF6rk \x80 \x93q\x94, 1") << QStringList{QString::fromUtf8("Björk € “q”, 1")} << false;
-    QTest::newRow("invalid UTF-8 late in the file") << QByteArray("Bj\xC3\xB6rk\r\nZo\xEB") << QStringList{QString::fromUtf8("BjÃ¶rk"), QString::fromUtf8("Zoë")} << false;
-    QTest::newRow("overlong form is no UTF-8") << QByteArray("\xC0\xAF") << QStringList{"À¯"} << false;
-    QTest::newRow("NUL bytes") << QByteArray("a\0b\r\nc", 6) << QStringList{QString::fromLatin1("a\0b", 3), "c"} << true;
+    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"} << "uu";
+    QTest::newRow("last line without end") << QByteArray("a\r\nb") << QStringList{"a", "b"} << "uu";
+    QTest::newRow("LF only") << QByteArray("a\nb\n") << QStringList{"a", "b"} << "uu";
+    QTest::newRow("CR only") << QByteArray("a\rb\r") << QStringList{"a", "b"} << "uu";
+    QTest::newRow("mixed") << QByteArray("a\r\nb\nc\rd") << QStringList{"a", "b", "c", "d"} << "uuuu";
+    QTest::newRow("empty lines") << QByteArray("\r\n\r\na\n\n") << QStringList{"", "", "a", ""} << "uuuu";
+    QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << QStringList{"a", "", "b"} << "uuu";
+    QTest::newRow("empty file") << QByteArray() << QStringList{} << "";
+    QTest::newRow("one line end") << QByteArray("\r\n") << QStringList{""} << "u";
+    QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF\xC3\xA9t\xC3\xA9\r\nb") << QStringList{QString::fromUtf8("été"), "b"} << "uu";
+    QTest::newRow("BOM only") << QByteArray("\xEF\xBB\xBF") << QStringList{} << "";
+    QTest::newRow("valid UTF-8") << QByteArray("Bj\xC3\xB6rk, 1") << QStringList{"Björk, 1"} << "u";
+    QTest::newRow("Windows-1252") << QByteArray("Bj\xF6rk \x80 \x93q\x94, 1") << QStringList{QString::fromUtf8("Björk € “q”, 1")} << "c";
+    QTest::newRow("one 1252 line spoils no other") << QByteArray("Bj\xC3\xB6rk\r\nZo\xEB\r\nZo\xC3\xAB") << QStringList{QString::fromUtf8("Björk"), QString::fromUtf8("Zoë"), QString::fromUtf8("Zoë")} << "ucu";
+    QTest::newRow("overlong form is no UTF-8") << QByteArray("\xC0\xAF") << QStringList{"À¯"} << "c";
+    QTest::newRow("NUL bytes") << QByteArray("a\0b\r\nc", 6) << QStringList{QString::fromLatin1("a\0b", 3), "c"} << "uu";
+    QTest::newRow("UTF-16 LE") << utf16(janacek + "\r\nb\r\n", true) << QStringList{janacek, "b"} << "uu";
+    QTest::newRow("UTF-16 BE") << utf16(janacek + "\r\nb", false) << QStringList{janacek, "b"} << "uu";
+    QTest::newRow("UTF-16 LF and CR alone") << utf16("a\nb\rc", true) << QStringList{"a", "b", "c"} << "uuu";
+    QTest::newRow("UTF-16 ċ č Ċ Ġ ģ end no line") << utf16(QString::fromUtf8("ċčĊĠģ"), true) << QStringList{QString::fromUtf8("ċčĊĠģ")} << "u";
+    QTest::newRow("UTF-16 cut in a unit") << utf16("ab", true) + 'c' << QStringList{QString::fromUtf8("ab\uFFFD")} << "u";
+    QTest::newRow("UTF-16 without a mark is bytes") << utf16("a", true, false) << QStringList{QString::fromLatin1("a\0", 2)} << "u";
     // clang-format on
 }
 
@@ -165,16 +194,20 @@ void tst_database::readLines()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, lines);
-    QFETCH(bool, utf8);
+    QFETCH(QString, encodings);
     DbFile file(writeFile(QStringLiteral("lines.txt"), bytes));
     QVERIFY(file.isOpen());
-    QCOMPARE(file.encoding() == Encoding::Utf8, utf8);
-    QCOMPARE(file.lineCountHint(), qint64(lines.size()));
     QStringList read;
+    QString used;
     QByteArrayView line;
-    while (file.readLine(line))
-        read << decode(line, file.encoding());
+    Encoding encoding;
+    while (file.readLine(line, encoding)) {
+        read << decode(line, encoding);
+        used += encoding == Encoding::Utf8 ? u'u' : u'c';
+    }
     QCOMPARE(read, lines);
+    QCOMPARE(used, encodings);
+    QCOMPARE(file.failure(), ReadFailure::None);
 }
 
 void tst_database::readLines_longLineAcrossBlocks()
@@ -182,13 +215,24 @@ void tst_database::readLines_longLineAcrossBlocks()
     const QByteArray longLine(3 * 1024 * 1024 + 17, 'x');
     DbFile file(writeFile(QStringLiteral("long.txt"), "a\r\n" + longLine + "\r\nb"));
     QByteArrayView line;
-    QVERIFY(file.readLine(line));
+    Encoding encoding;
+    QVERIFY(file.readLine(line, encoding));
     QCOMPARE(line, "a");
-    QVERIFY(file.readLine(line));
+    QVERIFY(file.readLine(line, encoding));
     QCOMPARE(line.size(), longLine.size());
-    QVERIFY(file.readLine(line));
+    QVERIFY(file.readLine(line, encoding));
     QCOMPARE(line, "b");
-    QVERIFY(!file.readLine(line));
+    QVERIFY(!file.readLine(line, encoding));
+    // The same in UTF-16, whose units must stay whole across blocks.
+    DbFile wide(writeFile(QStringLiteral("long16.txt"),
+                          utf16("a\r\n" + QString::fromLatin1(longLine) + "\r\nb", true)));
+    QVERIFY(wide.readLine(line, encoding));
+    QCOMPARE(line, "a");
+    QVERIFY(wide.readLine(line, encoding));
+    QCOMPARE(line.size(), longLine.size());
+    QVERIFY(wide.readLine(line, encoding));
+    QCOMPARE(line, "b");
+    QVERIFY(!wide.readLine(line, encoding));
 }
 
 void tst_database::readLines_crLfSplitAcrossBlocks()
@@ -199,22 +243,50 @@ void tst_database::readLines_crLfSplitAcrossBlocks()
     bytes += "\r\nz";
     DbFile file(writeFile(QStringLiteral("split.txt"), bytes));
     QByteArrayView line;
-    QVERIFY(file.readLine(line));
+    Encoding encoding;
+    QVERIFY(file.readLine(line, encoding));
     QCOMPARE(line.size(), 64 * 1024 - 1);
-    QVERIFY(file.readLine(line));
+    QVERIFY(file.readLine(line, encoding));
     QCOMPARE(line, "z");
-    QVERIFY(!file.readLine(line));
+    QVERIFY(!file.readLine(line, encoding));
 }
 
-void tst_database::open_missingOrNoFile_readsNothing()
+void tst_database::open_failures_areNamed_data()
 {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("failure");
+    QTest::addColumn<QString>("name");
+    // clang-format off
+    QTest::newRow("missing")    << "missing"    << int(ReadFailure::NotFound)   << "NOT FOUND";
+    QTest::newRow("folder")     << "folder"     << int(ReadFailure::NotAFile)   << "NOT A FILE";
+    QTest::newRow("unreadable") << "unreadable" << int(ReadFailure::CannotRead) << "CANNOT READ";
+    // clang-format on
+}
+
+void tst_database::open_failures_areNamed()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, failure);
+    QFETCH(QString, name);
+    QString path = dir.filePath(kind);
+    if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(path));
+    } else if (kind == QLatin1String("unreadable")) {
+        // For root no permission bits forbid reading; a file whose every read
+        // fails stands in for an unreadable one.
+        if (::geteuid() == 0) {
+            path = QStringLiteral("/proc/self/clear_refs");
+        } else {
+            path = writeFile(kind, "a, 1 1 1900,2");
+            QVERIFY(QFile(path).setPermissions({}));
+        }
+    }
+    DbFile file(path);
     QByteArrayView line;
-    DbFile missing(dir.filePath(QStringLiteral("missing.txt")));
-    QVERIFY(!missing.isOpen());
-    QVERIFY(!missing.readLine(line));
-    DbFile directory(dir.path());
-    QVERIFY(!directory.isOpen());
-    QVERIFY(!directory.readLine(line));
+    Encoding encoding;
+    QVERIFY(!file.readLine(line, encoding));
+    QCOMPARE(int(file.failure()), failure);
+    QCOMPARE(failureName(file.failure()), name);
 }
 
 void tst_database::insertMonth_data()

@@ -83,7 +83,10 @@ void tst_hostile::file_countsAndItems_data()
     QTest::newRow("LF only") << QByteArray("b,2\na,1\n") << QStringList{"a" + blanks + ",1", "b" + blanks + ",2"};
     QTest::newRow("mixed ends") << QByteArray("c,3\r\nb,2\na,1\rd,4") << QStringList{"a" + blanks + ",1", "b" + blanks + ",2", "c" + blanks + ",3", "d" + blanks + ",4"};
     QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF" "Zo\xC3\xAB, 1 1 1900,2") << QStringList{QString::fromUtf8("Zoë") + blanks + ", 1 1 1900,2"};
-    QTest::newRow("invalid UTF-8 read as Windows-1252") << QByteArray("Zo\xEB, 1 1 1900,2\r\nBj\xC3\xB6rk,1") << QStringList{QString::fromUtf8("BjÃ¶rk") + blanks + ",1", QString::fromUtf8("Zoë") + blanks + ", 1 1 1900,2"};
+    QTest::newRow("an invalid UTF-8 line read as Windows-1252") << QByteArray("Zo\xEB, 1 1 1900,2\r\nBj\xC3\xB6rk,1") << QStringList{QString::fromUtf8("Björk") + blanks + ",1", QString::fromUtf8("Zoë") + blanks + ", 1 1 1900,2"};
+    QTest::newRow("UTF-16 LE, a comment and a mark") << QByteArray("\xFF\xFE" "J\0a\0n\0\xE1\0\x0D\x01""e\0k\0,\0 \0""1\0\r\0\n\0#\0,\0\r\0\n\0\x23\x01,\0""2\0", 40) << QStringList{QString::fromUtf8("ģ") + blanks + ",2", QString::fromUtf8("Janáček") + blanks + ", 1"};
+    QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF\0Z\0o\0\xEB\0,\0""1", 12) << QStringList{QString::fromUtf8("Zoë") + blanks + ",1"};
+    QTest::newRow("Windows-1252 only") << QByteArray("Bj\xF6rk \x80, 1\r\nZo\xEB, 2") << QStringList{QString::fromUtf8("Björk €") + blanks + ", 1", QString::fromUtf8("Zoë") + blanks + ", 2"};
     QTest::newRow("NUL bytes") << QByteArray("a\0b,1\r\n\0,2", 10) << QStringList{QString(QChar(0)) + blanks + ",2", QStringLiteral("a") + QChar(0) + "b" + blanks + ",1"};
     QTest::newRow("name of 10000 characters") << QByteArray(10000, 'N') + ", 7 28 1900,9" << QStringList{QString(499, u'N') + blanks + ", 7 28 1900,9"};
     // clang-format on
@@ -111,7 +114,7 @@ void tst_hostile::file_directory_loadsNothing()
 {
     QVERIFY(QDir().mkpath(dbPath()));
     clickLoad();
-    QCOMPARE(label("stat")->text(), QStringLiteral("0 Names Loaded. (COMPLETE)"));
+    QCOMPARE(label("stat")->text(), QStringLiteral("0 Names Loaded. (NOT A FILE)"));
     QCOMPARE(rows(), 0);
 }
 
@@ -129,7 +132,7 @@ void tst_hostile::file_unreadable_loadsNothing()
         QVERIFY(QFile(dbPath()).setPermissions({}));
     }
     clickLoad();
-    QCOMPARE(label("stat")->text(), QStringLiteral("0 Names Loaded. (COMPLETE)"));
+    QCOMPARE(label("stat")->text(), QStringLiteral("0 Names Loaded. (CANNOT READ)"));
     QCOMPARE(rows(), 0);
 }
 

@@ -24,7 +24,9 @@ private slots:
     void cleanup();
 
     void load_sortsAndCounts();
-    void load_missingFile_completesWithZero();
+    void load_missingFile_saysSoAndRetries();
+    void load_emptyFile_isComplete();
+    void status_longestTextFitsItsBox();
     void load_99Lines_showsNoProgress();
     void load_progressTexts();
     void load_lineEnds_data();
@@ -91,11 +93,34 @@ void tst_loader::load_sortsAndCounts()
         QCOMPARE(rowText(row), expected[row]);
 }
 
-void tst_loader::load_missingFile_completesWithZero()
+void tst_loader::load_missingFile_saysSoAndRetries()
 {
+    auto *button = window->findChild<QPushButton *>(QStringLiteral("Command2"));
+    clickLoad();
+    QCOMPARE(label("stat")->text(), QStringLiteral("0 Names Loaded. (NOT FOUND)"));
+    QCOMPARE(rows(), 0);
+    // Nothing could be loaded: the button is back for another try.
+    QVERIFY(button->isVisible());
+    writeDb("A, 1 1 1901,1\r\n");
+    clickLoad();
+    QCOMPARE(label("stat")->text(), QStringLiteral("1 Names Loaded. (COMPLETE)"));
+    QCOMPARE(rows(), 1);
+    QVERIFY(!button->isVisible());
+}
+
+void tst_loader::load_emptyFile_isComplete()
+{
+    writeDb({});
     clickLoad();
     QCOMPARE(label("stat")->text(), QStringLiteral("0 Names Loaded. (COMPLETE)"));
-    QCOMPARE(list()->model()->rowCount(), 0);
+    QVERIFY(!window->findChild<QPushButton *>(QStringLiteral("Command2"))->isVisible());
+}
+
+void tst_loader::status_longestTextFitsItsBox()
+{
+    QLabel *stat = label("stat");
+    stat->setText(QStringLiteral("10000000 Names Loaded. (CANNOT READ)"));
+    QVERIFY(stat->fontMetrics().horizontalAdvance(stat->text()) <= stat->width());
 }
 
 void tst_loader::load_99Lines_showsNoProgress()

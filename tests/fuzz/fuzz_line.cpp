@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (encoding == Encoding::Utf8 && !isValidUtf8(line))
         return 0; // such a file would be read in the code page
 
-    LineParser parser(encoding);
-    const auto parts = parser.parse(line);
+    LineParser parser;
+    const auto parts = parser.parse(line, encoding);
     const bool skipped =
         line.contains('#') || line.contains('&') || line.contains('(') || !line.contains(',');
     check(parts.has_value() == !skipped);

@@ -1,5 +1,5 @@
-// The whole file reader on arbitrary bytes, against Qt's UTF-8 decoder for
-// the encoding and a plain split for the lines.
+// The whole file reader on arbitrary bytes, against Qt's UTF-8 and UTF-16
+// decoders for each line's text and a plain split for the lines.
 #include "check.h"
 #include "database/DbFile.h"
 
@@ -34,34 +34,69 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     DbFile file(path());
     check(file.isOpen());
 
-    const bool bom = bytes.startsWith("\xEF\xBB\xBF");
-    const QByteArray body = bom ? bytes.mid(3) : bytes;
-    // Valid UTF-8 is what survives Qt's decoder and encoder unchanged: any
-    // broken sequence comes back as a replacement character.
-    const bool validUtf8 = QString::fromUtf8(body).toUtf8() == body;
-    check((file.encoding() == Encoding::Utf8) == (bom || validUtf8));
-
-    QList<QByteArray> expected;
-    QByteArray current;
-    for (qsizetype i = 0; i < body.size(); ++i) {
-        const char c = body[i];
-        if (c == '\r' || c == '\n') {
-            expected << current;
-            current.clear();
-            if (c == '\r' && i + 1 < body.size() && body[i + 1] == '\n')
-                ++i;
-        } else {
-            current += c;
+    const bool bom8 = bytes.startsWith("\xEF\xBB\xBF");
+    const bool le = bytes.startsWith("\xFF\xFE");
+    const bool be = bytes.startsWith("\xFE\xFF");
+    QList<QString> expected;
+    if (le || be) {
+        // Qt's decoder for the text, split on whole code units.
+        QByteArray body = bytes.mid(2);
+        const bool odd = body.size() % 2 != 0;
+        body.chop(odd ? 1 : 0);
+        QString text = QString(reinterpret_cast<const QChar *>(body.constData()), body.size() / 2);
+        if (be) {
+            for (QChar &c : text)
+                c = QChar(char16_t((c.unicode() >> 8) | (c.unicode() << 8)));
         }
+        if (odd)
+            text += QChar(0xFFFD);
+        QString current;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text[i];
+            if (c == u'\r' || c == u'\n') {
+                expected << current;
+                current.clear();
+                if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                    ++i;
+            } else {
+                current += c;
+            }
+        }
+        if (!current.isEmpty())
+            expected << current;
+        // What goes through UTF-8 and back, as the list keeps it.
+        for (QString &e : expected)
+            e = QString::fromUtf8(e.toUtf8());
+    } else {
+        const QByteArray body = bom8 ? bytes.mid(3) : bytes;
+        QByteArray current;
+        const auto addLine = [&] {
+            // Valid UTF-8 is what survives Qt's decoder and encoder unchanged:
+            // any broken sequence comes back as a replacement character.
+            const bool valid = QString::fromUtf8(current).toUtf8() == current;
+            expected << decode(current, bom8 || valid ? Encoding::Utf8 : Encoding::CodePage);
+            current.clear();
+        };
+        for (qsizetype i = 0; i < body.size(); ++i) {
+            const char c = body[i];
+            if (c == '\r' || c == '\n') {
+                addLine();
+                if (c == '\r' && i + 1 < body.size() && body[i + 1] == '\n')
+                    ++i;
+            } else {
+                current += c;
+            }
+        }
+        if (!current.isEmpty())
+            addLine();
     }
-    if (!current.isEmpty())
-        expected << current;
 
-    QList<QByteArray> read;
+    QList<QString> read;
     QByteArrayView line;
-    while (file.readLine(line))
-        read << line.toByteArray();
+    Encoding encoding;
+    while (file.readLine(line, encoding))
+        read << decode(line, encoding);
     check(read == expected);
-    check(file.lineCountHint() == expected.size());
+    check(file.failure() == ReadFailure::None);
     return 0;
 }
