@@ -1,8 +1,12 @@
 // Loading db.txt through the real window, shown on the offscreen platform,
 // from the click on the load button to the completion text.
-//   build/default/bench/bench_load            (32,767 and 1,000,000 lines)
+//   build/default/bench/bench_load            (32,767 and 1,000,000 lines, then
+//                                             1,000,000 in UTF-16 and mixed)
 //   build/default/bench/bench_load 200000     (one size of your choice)
+//   build/default/bench/bench_load 200000 utf16|mixed  (one size, one kind)
 //   build/default/bench/bench_load --long-line (one line of 50 MB)
+// Kinds: UTF-8 (the default); UTF-16 LE with a byte-order mark, as Notepad
+// saves "Unicode"; mixed, where every tenth line is in Windows-1252.
 // It writes db.txt into a folder of its own and points the window there:
 // files of generated, realistic names with CR LF line ends. Peak memory is the growth of the
 // process's peak resident size (VmHWM, reset before each load) over its size before the load.
@@ -46,7 +50,9 @@ const char *const kLast[] = {
     "Scott",    "Torres",       "Nguyen",   "Hill",      "Flores",   "Green",    "Adams",
     "Nelson",   "Baker",        "Hall",     "Rivera",    "Campbell", "Mitchell", "O'Brien",
     "McDonald", "van der Berg", "Müller",   "Dubois",    "Rossi",    "Novák",    "Kowalski"};
-QByteArray generate(int lines)
+enum class Kind { Utf8, Utf16, Mixed };
+
+QByteArray generate(int lines, Kind kind = Kind::Utf8)
 {
     QRandomGenerator rng(20261208);
     QByteArray bytes;
@@ -60,8 +66,16 @@ QByteArray generate(int lines)
         const QString yearText = QString::number(year);
         const auto lp =
             engine::lifePath(QString::number(day), engine::monthNames()[month - 1], yearText);
-        bytes += name.toUtf8() + ", " + QByteArray::number(month) + ' ' + QByteArray::number(day) +
+        const QByteArray nameBytes =
+            kind == Kind::Mixed && i % 10 == 0 ? name.toLatin1() : name.toUtf8();
+        bytes += nameBytes + ", " + QByteArray::number(month) + ' ' + QByteArray::number(day) +
                  ' ' + yearText.toLatin1() + ',' + lp->toLatin1() + "\r\n";
+    }
+    if (kind == Kind::Utf16) {
+        const QString text = QString::fromUtf8(bytes);
+        QByteArray wide("\xFF\xFE");
+        wide.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+        return wide;
     }
     return bytes;
 }
@@ -208,8 +222,11 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const auto lines = [](int n) {
-        return std::make_pair(QStringLiteral("%1 data lines").arg(n), generate(n));
+    const auto lines = [](int n, Kind kind) {
+        const char *kinds[] = {"", " in UTF-16", " in UTF-8 and Windows-1252"};
+        return std::make_pair(
+            QStringLiteral("%1 data lines%2").arg(n).arg(QLatin1String(kinds[int(kind)])),
+            generate(n, kind));
     };
     if (argc > 1 && qstrcmp(argv[1], "--long-line") == 0) {
         // One line of 50 MB behind a name and a date, as a damaged file might hold.
@@ -218,13 +235,18 @@ int main(int argc, char **argv)
         return 0;
     }
     if (argc > 1) {
-        const auto [what, bytes] = lines(QString::fromLocal8Bit(argv[1]).toInt());
+        const Kind kind = argc > 2 && qstrcmp(argv[2], "utf16") == 0   ? Kind::Utf16
+                          : argc > 2 && qstrcmp(argv[2], "mixed") == 0 ? Kind::Mixed
+                                                                       : Kind::Utf8;
+        const auto [what, bytes] = lines(QString::fromLocal8Bit(argv[1]).toInt(), kind);
         benchFile(what, bytes, 3);
         return 0;
     }
-    for (const auto &[n, runs] : {std::pair{32767, 5}, std::pair{1000000, 1}}) {
-        const auto [what, bytes] = lines(n);
-        benchFile(what, bytes, runs);
+    const std::pair<int, Kind> sizes[] = {
+        {32767, Kind::Utf8}, {1000000, Kind::Utf8}, {1000000, Kind::Utf16}, {1000000, Kind::Mixed}};
+    for (const auto &[n, kind] : sizes) {
+        const auto [what, bytes] = lines(n, kind);
+        benchFile(what, bytes, n > 100000 ? 1 : 5);
     }
     return 0;
 }
