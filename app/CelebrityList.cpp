@@ -2,9 +2,12 @@
 
 #include "CelebrityModel.h"
 
+#include <QApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+
+#include <algorithm>
 
 CelebrityList::CelebrityList(QWidget *parent) : QAbstractItemView(parent)
 {
@@ -49,6 +52,32 @@ void CelebrityList::restoreTopRow()
     updateGeometries();
     verticalScrollBar()->setValue(topRow.row());
     topRow = QPersistentModelIndex();
+}
+
+void CelebrityList::keyboardSearch(const QString &search)
+{
+    auto *celebrities = qobject_cast<CelebrityModel *>(model());
+    if (search.isEmpty() || !celebrities)
+        return;
+    if (!sinceTyped.isValid() || sinceTyped.elapsed() > QApplication::keyboardInputInterval())
+        typed.clear();
+    sinceTyped.start();
+    typed += search;
+
+    const bool repeated =
+        std::all_of(typed.begin(), typed.end(), [&](QChar c) { return c == typed.front(); });
+    const QString prefix = repeated ? typed.left(1) : typed;
+    const auto [first, last] = celebrities->rowsStartingWith(prefix);
+    if (first >= last)
+        return;
+    // A new or repeated character looks from the row after the current one;
+    // a growing prefix from the current row, which may still match.
+    const int current = currentIndex().isValid() ? currentIndex().row() : -1;
+    const int from = repeated ? current + 1 : current;
+    const int row = from > first && from < last ? from : first;
+    const QModelIndex index = model()->index(row, 0, rootIndex());
+    if (index != currentIndex())
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
 }
 
 void CelebrityList::rowsInserted(const QModelIndex &parent, int start, int end)

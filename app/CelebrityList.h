@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractItemView>
+#include <QElapsedTimer>
 
 // A list of one-line rows of equal height that paints only the rows in view,
 // each cut at the right edge (no ellipsis, no sideways scrolling), so that
@@ -21,6 +22,12 @@ public:
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
     QModelIndex indexAt(const QPoint &point) const override;
     void setModel(QAbstractItemModel *model) override;
+    // Type-ahead: characters typed within the keyboard input interval of
+    // each other build one prefix, and the current row moves to the next name
+    // that begins with it (case and accents ignored, wrapping round). The
+    // same character typed again and again steps through the names that
+    // begin with it.
+    void keyboardSearch(const QString &search) override;
 
 protected:
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
@@ -47,4 +54,6 @@ private:
     // Set once the user has scrolled or moved the current row.
     bool userPlaced = false;
     QPersistentModelIndex topRow;
+    QString typed;
+    QElapsedTimer sinceTyped;
 };

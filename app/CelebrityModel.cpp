@@ -1,5 +1,6 @@
 #include "CelebrityModel.h"
 
+#include <algorithm>
 #include <limits>
 
 CelebrityModel::CelebrityModel(QObject *parent) : QAbstractListModel(parent) {}
@@ -68,4 +69,11 @@ void CelebrityModel::flush()
         after.push_back(index(int(order.rowOf(entry)), 0));
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+std::pair<int, int> CelebrityModel::rowsStartingWith(QStringView text) const
+{
+    // Rows past the sorted ones wait to be sorted in; they hold no match yet.
+    const auto [first, last] = order.rowsStartingWith(text);
+    return {int(std::min<qsizetype>(first, rows)), int(std::min<qsizetype>(last, rows))};
 }

@@ -31,6 +31,10 @@ public:
     // Announces the items added since the last flush at their sorted places.
     void flush();
 
+    // The announced rows whose names begin with the text, case and accents
+    // ignored, as [first, last).
+    std::pair<int, int> rowsStartingWith(QStringView text) const;
+
 private:
     database::ItemArena items;
     database::SortedOrder order{items};

@@ -211,7 +211,12 @@ void benchFile(const QString &what, const QByteArray &bytes, int runs)
             type = !type;
         },
         51);
+    // Type-ahead in the list: one letter again and again, each press a full
+    // search that moves the selection to the next name with that letter.
+    list->setFocus();
+    const double typeAhead = timeMs([&] { QTest::keyClick(list, 'm'); }, 51);
     std::printf("  click on a celebrity      : %.3f ms (median, with repaint)\n", click);
+    std::printf("  type-ahead, per character : %.3f ms (median, with repaint)\n", typeAhead);
     std::printf("  keystroke in cDay         : %.3f ms (median, with repaint)\n", key);
 }
 

@@ -127,4 +127,15 @@ int Collation::compareUtf8(QByteArrayView a, QByteArrayView b) const
 
 #endif
 
+void Collation::appendPrimaryPrefixKey(QStringView text, std::string &out) const
+{
+    // The first level ends at the level separator, 01. Neither ICU nor
+    // Windows closes it with anything a longer text lacks at that place.
+    const std::size_t at = out.size();
+    appendSortKey(text, out);
+    const std::size_t separator = out.find('\x01', at);
+    if (separator != std::string::npos)
+        out.resize(separator);
+}
+
 } // namespace database

@@ -22,6 +22,11 @@ public:
     // keys compare bytewise. The key holds no zero byte.
     void appendSortKey(QStringView text, std::string &out) const;
 
+    // Appends the first level of the text's sort key (letters without case or
+    // accents), such that a text's key starts with this key of any text it
+    // begins with at that level: "em" for "Émile" as for "Emily".
+    void appendPrimaryPrefixKey(QStringView text, std::string &out) const;
+
     // Compares two UTF-8 texts in the same order; negative, zero or positive.
     int compareUtf8(QByteArrayView a, QByteArrayView b) const;
 

@@ -191,4 +191,48 @@ qsizetype SortedOrder::rowOf(const Entry &entry) const
     return -1;
 }
 
+int SortedOrder::compareKeyStart(const Entry &e, const std::string &bytes) const
+{
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        unsigned char c;
+        if (i < 16) {
+            const std::uint64_t half = i < 8 ? e.prefix : e.prefix2;
+            c = static_cast<unsigned char>(half >> (56 - 8 * (i % 8)));
+        } else {
+            // A key of sixteen bytes or more has the rest in `keys`; a
+            // shorter one ends in a zero within its prefixes.
+            c = (e.prefix2 & 0xFF) == 0 ? 0 : static_cast<unsigned char>(keys[e.keyAt + i - 16]);
+        }
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        // Keys hold no zero byte: a zero is the key's end, before any byte.
+        if (c != b)
+            return c < b ? -1 : 1;
+    }
+    return 0;
+}
+
+qsizetype SortedOrder::partitionRow(const std::string &bytes, bool after) const
+{
+    refreshStarts();
+    const auto below = [&](const Entry &e) {
+        const int c = compareKeyStart(e, bytes);
+        return after ? c <= 0 : c < 0;
+    };
+    const auto block = std::partition_point(lasts.begin(), lasts.end(), below);
+    if (block == lasts.end())
+        return sorted;
+    const std::size_t b = std::size_t(block - lasts.begin());
+    const auto at = std::partition_point(blocks[b].begin(), blocks[b].end(), below);
+    return starts[b] + (at - blocks[b].begin());
+}
+
+std::pair<qsizetype, qsizetype> SortedOrder::rowsStartingWith(QStringView text) const
+{
+    std::string bytes;
+    collation.appendPrimaryPrefixKey(text, bytes);
+    if (bytes.empty() || sorted == 0)
+        return {0, 0};
+    return {partitionRow(bytes, false), partitionRow(bytes, true)};
+}
+
 } // namespace database

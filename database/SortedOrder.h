@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The alphabetical order of an arena's items, as the sorted list shows them:
@@ -62,10 +63,21 @@ public:
     // The row of a sorted item; -1 for one not in the order.
     qsizetype rowOf(const Entry &entry) const;
 
+    // The sorted rows whose names begin with the text at the collation's
+    // first level (case and accents ignored), as [first, last); they stand
+    // together in the order. An empty range when none does.
+    std::pair<qsizetype, qsizetype> rowsStartingWith(QStringView text) const;
+
 private:
     using Block = std::vector<Entry>;
 
     bool less(const Entry &a, const Entry &b) const;
+    // Negative when the entry's key sorts before every key that starts with
+    // the bytes, zero when it starts with them, positive when after.
+    int compareKeyStart(const Entry &e, const std::string &bytes) const;
+    // The first sorted row whose entry is not below the bytes (`after`
+    // false) or sorts past them (`after` true).
+    qsizetype partitionRow(const std::string &bytes, bool after) const;
     int compareTails(Id a, Id b) const;
     void insertSorted(const Entry &e);
     void refreshStarts() const;

@@ -44,6 +44,9 @@ private slots:
 
     void order_matchesStableCollatedSort();
     void order_rowsFollowItemsAcrossCommits();
+    void prefixKey_startsEveryLongerTextsKey();
+    void rowsStartingWith_data();
+    void rowsStartingWith();
 
 private:
     QTemporaryDir dir;
@@ -452,6 +455,78 @@ void tst_database::order_rowsFollowItemsAcrossCommits()
                 QCOMPARE(order.rowOf(order.entryAt(row)), row);
         }
     }
+}
+
+void tst_database::prefixKey_startsEveryLongerTextsKey()
+{
+    // Every beginning of every name of the sample, cut anywhere: its first
+    // level key starts the name's whole key.
+    QFile sample(QStringLiteral(FAMESCOPE_SAMPLE_DB));
+    QVERIFY(sample.open(QIODevice::ReadOnly));
+    QStringList names = QString::fromUtf8(sample.readAll()).split(u'\n');
+    names << QStringLiteral("Ab 1") << QStringLiteral("a-b") << QStringLiteral("Zoë Æsir ß")
+          << QStringLiteral("李小龍") << QStringLiteral("Ωmega 2000") << QStringLiteral("Ωωα β");
+    Collation collation;
+    int checked = 0;
+    for (QString name : names) {
+        name = name.section(u',', 0, 0).trimmed();
+        std::string whole;
+        collation.appendSortKey(name, whole);
+        for (qsizetype n = 1; n <= name.size(); ++n) {
+            std::string start;
+            collation.appendPrimaryPrefixKey(QStringView(name).left(n), start);
+            QVERIFY2(whole.compare(0, start.size(), start) == 0,
+                     qPrintable(name.left(n) + QStringLiteral(" of ") + name));
+            ++checked;
+        }
+    }
+    QVERIFY(checked > 4000);
+}
+
+void tst_database::rowsStartingWith_data()
+{
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QStringList>("names");
+    // clang-format off
+    QTest::newRow("case ignored")       << "alb"  << QStringList{"Alban Berg", "ALBERT Einstein"};
+    QTest::newRow("accents ignored")    << "em"   << QStringList{"Emil", "Émile", "Emily"};
+    QTest::newRow("accent typed")       << "É"    << QStringList{"Emil", "Émile", "Emily", "Eve"};
+    QTest::newRow("with a blank")       << "alban " << QStringList{"Alban Berg"};
+    QTest::newRow("whole name")         << "eve"  << QStringList{"Eve"};
+    QTest::newRow("longer than a name") << "eves" << QStringList{};
+    QTest::newRow("no match")           << "q"    << QStringList{};
+    QTest::newRow("before all")         << "0"    << QStringList{};
+    QTest::newRow("after all")          << "zz"   << QStringList{};
+    QTest::newRow("long shared start")  << "alexander hamilton-sm" << QStringList{"Alexander Hamilton-Smith", "Alexander Hamilton-Smíth", "Alexander Hamilton-Smythe"};
+    // clang-format on
+}
+
+void tst_database::rowsStartingWith()
+{
+    QFETCH(QString, prefix);
+    QFETCH(QStringList, names);
+    const char *all[] = {"Zoe",
+                         "Emily",
+                         "Alban Berg",
+                         "Eve",
+                         "Émile",
+                         "ALBERT Einstein",
+                         "Emil",
+                         "Alexander Hamilton-Smythe",
+                         "Alexander Hamilton-Smith",
+                         "Alexander Hamilton-Smíth",
+                         "Alexander Hamilton Smith",
+                         "Bob"};
+    ItemArena arena;
+    SortedOrder order(arena);
+    for (const char *name : all)
+        order.add(*arena.append(name, ", 1 1 1900,2"));
+    order.commit();
+    const auto [first, last] = order.rowsStartingWith(prefix);
+    QStringList found;
+    for (qsizetype row = first; row < last; ++row)
+        found << arena.name(order.idAt(row));
+    QCOMPARE(found, names);
 }
 
 QTEST_GUILESS_MAIN(tst_database)

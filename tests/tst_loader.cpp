@@ -47,6 +47,7 @@ private slots:
     void keys_showTheSelectedRow();
     void load_rowsSortedInAbove_keepTheTopRow();
     void load_untouchedView_staysAtTheFirstRow();
+    void typeAhead_movesAndShowsTheSelection();
 
 private:
     QByteArray dataLines(int count, int skippedEvery = 0) const;
@@ -414,6 +415,53 @@ void tst_loader::load_untouchedView_staysAtTheFirstRow()
     clickLoad();
     QVERIFY(list()->indexAt(QPoint(1, 1)).data().toString().startsWith(QStringLiteral("Aa ")));
     QCOMPARE(list()->verticalScrollBar()->value(), 0);
+}
+
+void tst_loader::typeAhead_movesAndShowsTheSelection()
+{
+    // Rows: Alban Berg, Albert Einstein, Émile, Emily, Eve, 200 Persons, Zoe.
+    writeDb("Zoe, 1 1 1900,2\r\nEve, 1 1 1900,2\r\nEmily, 1 1 1900,2\r\n"
+            "Émile, 1 1 1900,2\r\nAlbert Einstein, 3 14 1879,6\r\n"
+            "Alban Berg, 2 9 1885,2\r\n" +
+            dataLines(200));
+    clickLoad();
+    const int interval = QApplication::keyboardInputInterval();
+    QApplication::setKeyboardInputInterval(300);
+    const auto pause = [] { QTest::qWait(400); };
+    const auto name = [this] { return list()->currentIndex().data(CelebrityModel::NameRole); };
+    list()->setFocus();
+
+    QTest::keyClicks(list(), QStringLiteral("alb"));
+    QCOMPARE(name(), QStringLiteral("Alban Berg"));
+    QVERIFY(label("Label9")->text().startsWith(QStringLiteral("ALBAN BERG ")));
+    QCOMPARE(label("Label13")->text(), QStringLiteral(" February 9 1885"));
+    verifyCurrentRowShown();
+    pause();
+    // One letter again and again steps through the names that begin with it,
+    // accents ignored, and wraps round.
+    QStringList stepped;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClicks(list(), QStringLiteral("e"));
+        stepped << name().toString();
+    }
+    QCOMPARE(stepped, (QStringList{QStringLiteral("Émile"), QStringLiteral("Emily"),
+                                   QStringLiteral("Eve"), QStringLiteral("Émile")}));
+    pause();
+    QTest::keyClicks(list(), QStringLiteral("z"));
+    QCOMPARE(name(), QStringLiteral("Zoe"));
+    QCOMPARE(list()->currentIndex().row(), rows() - 1);
+    verifyCurrentRowShown();
+    pause();
+    // No match: nothing changes and nothing runs.
+    label("Label13")->setText(QStringLiteral("marker"));
+    QTest::keyClicks(list(), QStringLiteral("q"));
+    QCOMPARE(name(), QStringLiteral("Zoe"));
+    QCOMPARE(label("Label13")->text(), QStringLiteral("marker"));
+    pause();
+    // A pause starts a new prefix: "e" after "q" is no "qe".
+    QTest::keyClicks(list(), QStringLiteral("e"));
+    QCOMPARE(name(), QStringLiteral("Émile"));
+    QApplication::setKeyboardInputInterval(interval);
 }
 
 QTEST_MAIN(tst_loader)
