@@ -1,5 +1,6 @@
 #include "CelebrityList.h"
 
+#include "CelebrityListAccessible.h"
 #include "CelebrityModel.h"
 
 #include <QApplication>
@@ -11,6 +12,9 @@
 
 CelebrityList::CelebrityList(QWidget *parent) : QAbstractItemView(parent)
 {
+    static const bool accessible =
+        (QAccessible::installFactory(&CelebrityListAccessible::create), true);
+    Q_UNUSED(accessible);
     setSelectionMode(SingleSelection);
     setSelectionBehavior(SelectRows);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -22,6 +26,16 @@ CelebrityList::CelebrityList(QWidget *parent) : QAbstractItemView(parent)
     // to by currentChanged().
     setAutoScroll(false);
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] { userPlaced = true; });
+
+    modelChangeAnnouncement = new QTimer(this);
+    modelChangeAnnouncement->setSingleShot(true);
+    modelChangeAnnouncement->setInterval(16);
+    connect(modelChangeAnnouncement, &QTimer::timeout, this, [this] {
+        if (!QAccessible::isActive())
+            return;
+        QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::ModelReset);
+        QAccessible::updateAccessibility(&event);
+    });
 }
 
 void CelebrityList::setModel(QAbstractItemModel *newModel)
@@ -34,6 +48,44 @@ void CelebrityList::setModel(QAbstractItemModel *newModel)
     connect(newModel, &QAbstractItemModel::layoutAboutToBeChanged, this,
             &CelebrityList::holdTopRow);
     connect(newModel, &QAbstractItemModel::layoutChanged, this, &CelebrityList::restoreTopRow);
+
+    // Qt's views tell assistive technology of every change of their model at
+    // once; a load changes the list at every progress point, thousands of
+    // times a second. The list takes those two connections over and tells of
+    // its changes at most once a frame.
+    disconnect(newModel, SIGNAL(rowsInserted(QModelIndex, int, int)), this,
+               SLOT(_q_rowsInserted(QModelIndex, int, int)));
+    disconnect(newModel, SIGNAL(layoutChanged()), this, SLOT(_q_layoutChanged()));
+    connect(newModel, &QAbstractItemModel::rowsInserted, this, &CelebrityList::modelChanged);
+    connect(newModel, &QAbstractItemModel::layoutChanged, this, [this] {
+        ++layouts;
+        scheduleDelayedItemsLayout();
+        modelChanged();
+    });
+}
+
+void CelebrityList::modelChanged()
+{
+    if (QAccessible::isActive() && !modelChangeAnnouncement->isActive())
+        modelChangeAnnouncement->start();
+}
+
+void CelebrityList::announce(QAccessible::Event type, const QModelIndex &index)
+{
+    if (!QAccessible::isActive() || !index.isValid())
+        return;
+    QAccessibleEvent event(this, type);
+    event.setChild(index.row());
+    QAccessible::updateAccessibility(&event);
+}
+
+void CelebrityList::selectionChanged(const QItemSelection &selected,
+                                     const QItemSelection &deselected)
+{
+    // As Qt's list view announces them.
+    announce(QAccessible::SelectionAdd, selected.indexes().value(0));
+    announce(QAccessible::SelectionRemove, deselected.indexes().value(0));
+    QAbstractItemView::selectionChanged(selected, deselected);
 }
 
 void CelebrityList::holdTopRow()
@@ -90,6 +142,8 @@ void CelebrityList::rowsInserted(const QModelIndex &parent, int start, int end)
 
 void CelebrityList::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
+    if (hasFocus())
+        announce(QAccessible::Focus, current);
     QAbstractItemView::currentChanged(current, previous);
     if (current.isValid()) {
         userPlaced = true;

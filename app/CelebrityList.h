@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QElapsedTimer>
+#include <QTimer>
 
 // A list of one-line rows of equal height that paints only the rows in view,
 // each cut at the right edge (no ellipsis, no sideways scrolling), so that
@@ -29,6 +31,10 @@ public:
     // begin with it.
     void keyboardSearch(const QString &search) override;
 
+    // Counts the times the model's rows have moved, so that what keeps rows
+    // by their place can tell when to look again.
+    quint64 layoutGeneration() const { return layouts; }
+
 protected:
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     int horizontalOffset() const override { return 0; }
@@ -42,6 +48,8 @@ protected:
     bool viewportEvent(QEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void rowsInserted(const QModelIndex &parent, int start, int end) override;
+    void selectionChanged(const QItemSelection &selected,
+                          const QItemSelection &deselected) override;
 
 private:
     static QString shownText(const QModelIndex &index);
@@ -50,10 +58,14 @@ private:
     int visibleRows() const;
     void holdTopRow();
     void restoreTopRow();
+    void modelChanged();
+    void announce(QAccessible::Event type, const QModelIndex &index);
 
     // Set once the user has scrolled or moved the current row.
     bool userPlaced = false;
     QPersistentModelIndex topRow;
     QString typed;
     QElapsedTimer sinceTyped;
+    QTimer *modelChangeAnnouncement;
+    quint64 layouts = 0;
 };

@@ -1,0 +1,190 @@
+#include "CelebrityListAccessible.h"
+#include "CelebrityModel.h"
+#include "WindowDriver.h"
+
+#include <QAccessible>
+#include <QtTest>
+
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+
+// The celebrity list as a screen reader sees it: a list of rows named after
+// the celebrities, the selection marked, and its changes announced.
+class tst_accessible : public QObject, public WindowDriver
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void list_rowsAreItemsNamedAfterCelebrities();
+    void selection_isMarkedAndAnnounced();
+    void rows_keepTheirIdentityAsRowsAreSortedIn();
+    void load_announcesAtMostOnceAFrame();
+    void bigList_costsOnlyTheRowsAskedFor();
+
+private:
+    static void record(QAccessibleEvent *event);
+    QAccessibleInterface *listInterface() { return QAccessible::queryAccessibleInterface(list()); }
+
+    struct Seen
+    {
+        QAccessible::Event type;
+        QObject *object;
+        int child;
+    };
+    static QList<Seen> events;
+};
+
+QList<tst_accessible::Seen> tst_accessible::events;
+
+void tst_accessible::record(QAccessibleEvent *event)
+{
+    events.append({event->type(), event->object(), event->child()});
+}
+
+void tst_accessible::initTestCase()
+{
+    // The offscreen platform keeps accessibility off; a screen reader would
+    // switch it on.
+    QPlatformAccessibility *platform =
+        QGuiApplicationPrivate::platformIntegration()->accessibility();
+    QVERIFY(platform);
+    platform->setActive(true);
+    QVERIFY(QAccessible::isActive());
+    QAccessible::installUpdateHandler(&tst_accessible::record);
+}
+
+void tst_accessible::init()
+{
+    openWindow();
+    events.clear();
+}
+
+void tst_accessible::cleanup()
+{
+    closeWindow();
+}
+
+void tst_accessible::list_rowsAreItemsNamedAfterCelebrities()
+{
+    writeDb("Zoe, 1 1 1900,2\r\nÉmile, 2 2 1902,8\r\nAdam, 3 3 1903,7\r\n");
+    clickLoad();
+    QAccessibleInterface *iface = listInterface();
+    QVERIFY(iface);
+    QCOMPARE(iface->role(), QAccessible::List);
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Celebrity list"));
+    QCOMPARE(iface->childCount(), 3);
+    QStringList names;
+    for (int i = 0; i < iface->childCount(); ++i) {
+        QAccessibleInterface *row = iface->child(i);
+        QCOMPARE(row->role(), QAccessible::ListItem);
+        QCOMPARE(row->parent(), iface);
+        QCOMPARE(iface->indexOfChild(row), i);
+        names << row->text(QAccessible::Name);
+    }
+    QCOMPARE(names,
+             (QStringList{QStringLiteral("Adam"), QStringLiteral("Émile"), QStringLiteral("Zoe")}));
+    QAccessibleTableInterface *table = iface->tableInterface();
+    QVERIFY(table);
+    QCOMPARE(table->rowCount(), 3);
+    QCOMPARE(table->cellAt(1, 0), iface->child(1));
+    // A row's place on the screen is where the list paints it.
+    const QRect rect = iface->child(0)->rect();
+    QCOMPARE(iface->childAt(rect.center().x(), rect.center().y()), iface->child(0));
+}
+
+void tst_accessible::selection_isMarkedAndAnnounced()
+{
+    writeDb("Zoe, 1 1 1900,2\r\nÉmile, 2 2 1902,8\r\nAdam, 3 3 1903,7\r\n");
+    clickLoad();
+    list()->setFocus();
+    events.clear();
+    clickRow(1);
+    QAccessibleInterface *iface = listInterface();
+    QAccessibleInterface *row = iface->child(1);
+    QVERIFY(row->state().selected);
+    QVERIFY(row->state().focused);
+    QVERIFY(!iface->child(0)->state().selected);
+    QCOMPARE(iface->focusChild(), row);
+    QCOMPARE(iface->tableInterface()->selectedRows(), QList<int>{1});
+    const auto announced = [&](QAccessible::Event type, int child) {
+        return std::any_of(events.begin(), events.end(), [&](const Seen &s) {
+            return s.type == type && s.object == list() && s.child == child;
+        });
+    };
+    QVERIFY(announced(QAccessible::SelectionAdd, 1));
+    QVERIFY(announced(QAccessible::Focus, 1));
+    events.clear();
+    QTest::keyClick(list(), Qt::Key_Down);
+    QVERIFY(announced(QAccessible::SelectionAdd, 2));
+    QVERIFY(announced(QAccessible::Focus, 2));
+    QVERIFY(iface->child(2)->state().selected);
+    QVERIFY(!row->state().selected);
+    // A screen reader can select a row too, as a click would.
+    QVERIFY(iface->tableInterface()->selectRow(0));
+    QVERIFY(label("Label9")->text().startsWith(QStringLiteral("ADAM ")));
+}
+
+void tst_accessible::rows_keepTheirIdentityAsRowsAreSortedIn()
+{
+    // A row asked for at the first progress point stays the same object, on
+    // the same celebrity, when 200 names sort in above it.
+    writeDb(QByteArray("Zed, 1 1 1900,2\r\n").repeated(100) +
+            QByteArray("Abe, 1 1 1900,2\r\n").repeated(200));
+    QAccessibleInterface *first = nullptr;
+    atEachEventPass([&](int pass) {
+        if (pass == 2) {
+            first = listInterface()->child(0);
+            QCOMPARE(first->text(QAccessible::Name), QStringLiteral("Zed"));
+        }
+    });
+    clickLoad();
+    QVERIFY(first);
+    QCOMPARE(first->text(QAccessible::Name), QStringLiteral("Zed"));
+    QCOMPARE(listInterface()->indexOfChild(first), 200);
+    QCOMPARE(listInterface()->child(200), first);
+    QCOMPARE(listInterface()->child(0)->text(QAccessible::Name), QStringLiteral("Abe"));
+}
+
+void tst_accessible::load_announcesAtMostOnceAFrame()
+{
+    QByteArray bytes;
+    for (int i = 0; i < 20000; ++i)
+        bytes += "Person " + QByteArray::number(i) + ", 1 1 1900,2\r\n";
+    writeDb(bytes);
+    QElapsedTimer clock;
+    clock.start();
+    clickLoad();
+    const qint64 ms = clock.elapsed();
+    QTest::qWait(50);
+    qsizetype changes = 0;
+    for (const Seen &s : std::as_const(events))
+        changes += s.type == QAccessible::TableModelChanged && s.object == list() ? 1 : 0;
+    // 20,000 lines pass 578 progress points.
+    QVERIFY2(changes >= 1 && changes <= ms / 16 + 2,
+             qPrintable(QStringLiteral("%1 announcements in %2 ms").arg(changes).arg(ms)));
+    QCOMPARE(listInterface()->childCount(), 20000);
+}
+
+void tst_accessible::bigList_costsOnlyTheRowsAskedFor()
+{
+    QByteArray bytes;
+    for (int i = 0; i < 50000; ++i)
+        bytes += "P" + QByteArray::number(i) + ",\r\n";
+    writeDb(bytes);
+    clickLoad();
+    auto *iface = static_cast<CelebrityListAccessible *>(listInterface());
+    QCOMPARE(iface->childCount(), 50000);
+    QCOMPARE(iface->madeRows(), 0);
+    iface->child(49999);
+    iface->child(7);
+    iface->child(7);
+    QCOMPARE(iface->madeRows(), 2);
+}
+
+QTEST_MAIN(tst_accessible)
+#include "tst_accessible.moc"
