@@ -11,6 +11,7 @@
 #include "links.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 namespace {
 
@@ -222,7 +223,9 @@ void frmMain::LoadDB()
 {
     FramePacer pacer(this);
     CelebrityLoader loader(*celebrities);
-    const bool finished = loader.load(database::dbPath(programFolder), [&](const QString &status) {
+    const QStringList places = database::dbSearchPaths(programFolder);
+    const QString path = database::chooseDb(places);
+    const bool finished = loader.load(path, [&](const QString &status) {
         ui->stat->setText(status);
         return pacer.letEventsRun();
     });
@@ -230,6 +233,13 @@ void frmMain::LoadDB()
     if (!finished)
         return;
     ui->stat->setText(loader.statusText());
+    // Which database is shown, or where none was found.
+    QStringList shown;
+    for (const QString &place : places)
+        shown << QDir::toNativeSeparators(place);
+    ui->stat->setToolTip(loader.failure() == database::ReadFailure::NotFound
+                             ? QStringLiteral("No db.txt found in:\n") + shown.join(u'\n')
+                             : QDir::toNativeSeparators(path));
     // When the file could not be read and nothing was loaded, the button
     // comes back, so that a click tries again once the file is in place.
     if (loader.failure() != database::ReadFailure::None && celebrities->itemCount() == 0)

@@ -38,8 +38,8 @@ public:
     // Recomputes the compatibility percentage from the labels.
     void SetCompat();
 
-    // Where db.txt is looked for: the program's own folder unless a test
-    // gives its own.
+    // The folder db.txt is looked for from (beside the program, then in the
+    // data folders): the program's own unless a test gives its own.
     void setProgramFolder(const QString &folder);
     // Replaces how OpenSite starts the file browser (tests record instead).
     void setLauncher(std::unique_ptr<links::Launcher> launcher);

@@ -20,9 +20,10 @@
 class WindowDriver
 {
 protected:
-    // The window reads db.txt from the folder it is given; each test has its
-    // own, so that test programs can run side by side.
-    QString dbPath() const { return folder->filePath(QStringLiteral("db.txt")); }
+    // The window looks for db.txt beside the program and in the data folders;
+    // each test has its own of all of them, so that test programs can run
+    // side by side and no user's or system's database gets in.
+    QString dbPath() const { return folder->filePath(QStringLiteral("bin/db.txt")); }
 
     void writeDb(const QByteArray &bytes, const QString &path = {})
     {
@@ -35,8 +36,11 @@ protected:
     {
         folder = std::make_unique<QTemporaryDir>();
         QVERIFY(folder->isValid());
+        QVERIFY(QDir(folder->path()).mkpath(QStringLiteral("bin")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(folder->filePath(QStringLiteral("user"))));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(folder->filePath(QStringLiteral("system"))));
         window = std::make_unique<frmMain>();
-        window->setProgramFolder(folder->path());
+        window->setProgramFolder(folder->filePath(QStringLiteral("bin")));
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }

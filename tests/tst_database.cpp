@@ -3,6 +3,7 @@
 #include "database/ItemArena.h"
 #include "database/ItemText.h"
 #include "database/LineParser.h"
+#include "database/Location.h"
 #include "database/Selection.h"
 #include "database/SortedOrder.h"
 
@@ -34,6 +35,8 @@ private slots:
     void readLines();
     void readLines_longLineAcrossBlocks();
     void readLines_crLfSplitAcrossBlocks();
+    void lookup_firstRegularFileWins_data();
+    void lookup_firstRegularFileWins();
     void open_failures_areNamed_data();
     void open_failures_areNamed();
 
@@ -252,6 +255,54 @@ void tst_database::readLines_crLfSplitAcrossBlocks()
     QVERIFY(file.readLine(line, encoding));
     QCOMPARE(line, "z");
     QVERIFY(!file.readLine(line, encoding));
+}
+
+void tst_database::lookup_firstRegularFileWins_data()
+{
+    // Places: beside the program (prefix/bin), the user's data folder, the
+    // program's own prefix (prefix/share), then two system data folders.
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("folders"); // folders named db.txt
+    QTest::addColumn<QString>("chosen");
+    // clang-format off
+    QTest::newRow("beside the program first") << QStringList{"bin", "user", "prefix", "sys1"} << QStringList{}       << "bin";
+    QTest::newRow("then the user's own")      << QStringList{"user", "prefix", "sys1"}        << QStringList{}       << "user";
+    QTest::newRow("then the installed one")   << QStringList{"prefix", "sys1", "sys2"}        << QStringList{}       << "prefix";
+    QTest::newRow("then the system's")        << QStringList{"sys2"}                          << QStringList{}       << "sys2";
+    QTest::newRow("a folder is passed over")  << QStringList{"sys1"}                          << QStringList{"bin"}  << "sys1";
+    QTest::newRow("only a folder")            << QStringList{}                                << QStringList{"user"} << "user";
+    QTest::newRow("nothing anywhere")         << QStringList{}                                << QStringList{}       << "bin";
+    // clang-format on
+}
+
+void tst_database::lookup_firstRegularFileWins()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, folders);
+    QFETCH(QString, chosen);
+    QTemporaryDir root;
+    const QHash<QString, QString> place = {
+        {QStringLiteral("bin"), root.filePath(QStringLiteral("prefix/bin/db.txt"))},
+        {QStringLiteral("user"), root.filePath(QStringLiteral("home/famescope/db.txt"))},
+        {QStringLiteral("prefix"), root.filePath(QStringLiteral("prefix/share/famescope/db.txt"))},
+        {QStringLiteral("sys1"), root.filePath(QStringLiteral("sys1/famescope/db.txt"))},
+        {QStringLiteral("sys2"), root.filePath(QStringLiteral("sys2/famescope/db.txt"))}};
+    QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("prefix/bin"))));
+    for (const QString &name : files) {
+        QVERIFY(QDir().mkpath(QFileInfo(place[name]).path()));
+        QFile f(place[name]);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    for (const QString &name : folders)
+        QVERIFY(QDir().mkpath(place[name]));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath(QStringLiteral("home"))));
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(root.filePath(QStringLiteral("sys1")) + u':' +
+                                               root.filePath(QStringLiteral("sys2"))));
+    const QStringList paths = dbSearchPaths(root.filePath(QStringLiteral("prefix/bin")));
+    QCOMPARE(paths, (QStringList{place[QStringLiteral("bin")], place[QStringLiteral("user")],
+                                 place[QStringLiteral("prefix")], place[QStringLiteral("sys1")],
+                                 place[QStringLiteral("sys2")]}));
+    QCOMPARE(chooseDb(paths), place[chosen]);
 }
 
 void tst_database::open_failures_areNamed_data()

@@ -26,6 +26,7 @@ private slots:
     void load_sortsAndCounts();
     void load_missingFile_saysSoAndRetries();
     void load_emptyFile_isComplete();
+    void load_usersOwnDatabase_isFoundAndNamed();
     void status_longestTextFitsItsBox();
     void load_99Lines_showsNoProgress();
     void load_progressTexts();
@@ -107,6 +108,25 @@ void tst_loader::load_missingFile_saysSoAndRetries()
     QCOMPARE(label("stat")->text(), QStringLiteral("1 Names Loaded. (COMPLETE)"));
     QCOMPARE(rows(), 1);
     QVERIFY(!button->isVisible());
+}
+
+void tst_loader::load_usersOwnDatabase_isFoundAndNamed()
+{
+    clickLoad();
+    // Where it looked: beside the program, the user's folder, the prefix and
+    // the system's folders.
+    const QString looked = label("stat")->toolTip();
+    QVERIFY2(looked.contains(QDir::toNativeSeparators(dbPath())), qPrintable(looked));
+    QVERIFY(looked.contains(QDir::toNativeSeparators(folder->filePath("user/famescope/db.txt"))));
+    QVERIFY(looked.contains(QDir::toNativeSeparators(folder->filePath("system/famescope/db.txt"))));
+
+    const QString own = folder->filePath(QStringLiteral("user/famescope/db.txt"));
+    QVERIFY(QDir().mkpath(QFileInfo(own).path()));
+    writeDb("Mine, 1 1 1901,1\r\n", own);
+    clickLoad();
+    QCOMPARE(label("stat")->text(), QStringLiteral("1 Names Loaded. (COMPLETE)"));
+    QCOMPARE(label("stat")->toolTip(), QDir::toNativeSeparators(own));
+    QVERIFY(rowText(0).startsWith(QStringLiteral("Mine ")));
 }
 
 void tst_loader::load_emptyFile_isComplete()
