@@ -15,7 +15,7 @@ void setApplicationInfo()
     QApplication::setApplicationDisplayName(QStringLiteral(FAMESCOPE_NAME));
     QApplication::setApplicationVersion(QStringLiteral(FAMESCOPE_VERSION));
     QApplication::setOrganizationName(QStringLiteral(FAMESCOPE_COMPANY));
-    QApplication::setDesktopFileName(QStringLiteral("famescope"));
+    QApplication::setDesktopFileName(QStringLiteral("example.vantorel.Famescope"));
     QIcon icon;
     for (const int size : {16, 32, 48})
         icon.addFile(QStringLiteral(":/famescope-%1.png").arg(size), QSize(size, size));

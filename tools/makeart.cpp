@@ -1,7 +1,8 @@
 // Draws the window's pictures and the program icon into a folder.
 //   makeart assets/
 // Writes title.png (252x65), panel.png (261x102), background.png (305x234),
-// famescope-16.png, famescope-32.png, famescope-48.png and famescope.ico
+// famescope-16.png to famescope-256.png (16, 32, 48, 64, 128 and 256 pixels)
+// and famescope.ico
 // (32x32 in 2 colours, 32x32 and 16x16 in 16 colours).
 #include <QDir>
 #include <QFile>
@@ -249,7 +250,8 @@ int main(int argc, char **argv)
     bool ok = save(title(), out.filePath(QStringLiteral("title.png"))) &&
               save(panel(), out.filePath(QStringLiteral("panel.png"))) &&
               save(background(), out.filePath(QStringLiteral("background.png")));
-    for (const int size : {16, 32, 48})
+    // The window's icon takes 16 to 48; the desktop's icon theme all six.
+    for (const int size : {16, 32, 48, 64, 128, 256})
         ok = ok && save(iconImage(size, false),
                         out.filePath(QStringLiteral("famescope-%1.png").arg(size)));
     QFile icoFile(out.filePath(QStringLiteral("famescope.ico")));
