@@ -4,8 +4,8 @@
 #include <QStandardPaths>
 
 #ifdef Q_OS_WIN
-#include "platform/winlaunch.h"
-#include <string>
+#include "database/PlatformText.h"
+#include "platform/win32.h"
 #endif
 
 namespace links {
@@ -24,8 +24,7 @@ class WindowsLauncher : public Launcher
 public:
     void start(const QString &commandLine) override
     {
-        const std::wstring line = commandLine.toStdWString();
-        startMaximised(line.c_str());
+        platform::startMaximised(database::toU16(commandLine));
     }
 };
 

@@ -3,7 +3,8 @@
 #include <QLocale>
 
 #ifdef Q_OS_WIN
-#include <windows.h>
+#include "PlatformText.h"
+#include "platform/win32.h"
 #else
 #include <unicode/ucol.h>
 #endif
@@ -23,29 +24,12 @@ void *Collation::open() const
 
 void Collation::appendSortKey(QStringView text, std::string &out) const
 {
-    const DWORD flags = LCMAP_SORTKEY | LINGUISTIC_IGNORECASE;
-    const auto *src = reinterpret_cast<LPCWSTR>(text.utf16());
-    const int n = LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, src, int(text.size()), nullptr, 0,
-                                nullptr, nullptr, 0);
-    if (n <= 0)
-        return;
-    const std::size_t at = out.size();
-    out.resize(at + n);
-    LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, src, int(text.size()),
-                  reinterpret_cast<LPWSTR>(out.data() + at), n, nullptr, nullptr, 0);
-    // The key ends in a zero byte, which is no part of the order.
-    while (out.size() > at && out.back() == '\0')
-        out.pop_back();
+    out += platform::sortKey(toU16(text));
 }
 
 int Collation::compareUtf8(QByteArrayView a, QByteArrayView b) const
 {
-    const QString x = QString::fromUtf8(a);
-    const QString y = QString::fromUtf8(b);
-    const int r = CompareStringEx(
-        LOCALE_NAME_USER_DEFAULT, LINGUISTIC_IGNORECASE, reinterpret_cast<LPCWSTR>(x.utf16()),
-        int(x.size()), reinterpret_cast<LPCWSTR>(y.utf16()), int(y.size()), nullptr, nullptr, 0);
-    return r == 0 ? 0 : r - CSTR_EQUAL;
+    return platform::compare(toU16(QString::fromUtf8(a)), toU16(QString::fromUtf8(b)));
 }
 
 #else

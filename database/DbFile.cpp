@@ -1,4 +1,9 @@
 #include "DbFile.h"
+#include "PlatformText.h"
+
+#ifdef Q_OS_WIN
+#include "platform/win32.h"
+#endif
 
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -12,18 +17,19 @@ namespace {
 
 constexpr qsizetype kBlock = 64 * 1024;
 
+#ifndef Q_OS_WIN
 // Windows-1252 in its 0x80..0x9F range; the five bytes it leaves undefined map
 // to the control characters of the same value, as Windows itself does.
 constexpr std::array<char16_t, 32> cp1252High = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+#endif
 
 QString decodeCodePage(QByteArrayView bytes)
 {
 #ifdef Q_OS_WIN
-    QStringDecoder decoder(QStringDecoder::System);
-    return decoder.decode(bytes);
+    return fromU16(platform::decodeCodePage(platform::ansiCodePage(), bytesOf(bytes)));
 #else
     QString text(bytes.size(), Qt::Uninitialized);
     char16_t *out = reinterpret_cast<char16_t *>(text.data());

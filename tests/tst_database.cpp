@@ -4,8 +4,10 @@
 #include "database/ItemText.h"
 #include "database/LineParser.h"
 #include "database/Location.h"
+#include "database/PlatformText.h"
 #include "database/Selection.h"
 #include "database/SortedOrder.h"
+#include "names_in_order.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -48,6 +50,8 @@ private slots:
     void order_matchesStableCollatedSort();
     void order_rowsFollowItemsAcrossCommits();
     void prefixKey_startsEveryLongerTextsKey();
+    void order_sortsTheSharedTableOfNames();
+    void platformText_roundTrips();
     void rowsStartingWith_data();
     void rowsStartingWith();
 
@@ -532,6 +536,37 @@ void tst_database::prefixKey_startsEveryLongerTextsKey()
         }
     }
     QVERIFY(checked > 4000);
+}
+
+void tst_database::order_sortsTheSharedTableOfNames()
+{
+    // The same table the Windows collation test sorts with the system's own.
+    QStringList expected;
+    for (const char *name : kNamesInOrder)
+        expected << QString::fromUtf8(name);
+    ItemArena arena;
+    SortedOrder order(arena);
+    for (auto it = std::rbegin(kNamesInOrder); it != std::rend(kNamesInOrder); ++it)
+        order.add(*arena.append(*it, ","));
+    order.commit();
+    QStringList sorted;
+    for (qsizetype row = 0; row < order.size(); ++row)
+        sorted << arena.name(order.idAt(row));
+    QCOMPARE(sorted, expected);
+}
+
+void tst_database::platformText_roundTrips()
+{
+    // What the Windows layer is handed and hands back, checked where it runs.
+    QString text = QString::fromUtf8("Janáček 𝄞 end");
+    text.insert(8, QChar(0));
+    const std::u16string wide = toU16(text);
+    QCOMPARE(wide.size(), std::size_t(text.size()));
+    QCOMPARE(wide[4], u'č');
+    QCOMPARE(fromU16(wide), text);
+    QCOMPARE(fromU16(u""), QString());
+    const QByteArray bytes("a\0b\xFF", 4);
+    QCOMPARE(bytesOf(bytes), std::string_view("a\0b\xFF", 4));
 }
 
 void tst_database::rowsStartingWith_data()

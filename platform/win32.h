@@ -1,0 +1,32 @@
+#pragma once
+
+// Every Windows call of the program, behind plain types: no Qt, only
+// <windows.h> and the standard library. Compiled on Windows only; the
+// conversions to and from Qt's types live with their callers.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Starts a command line as a new process whose window shows maximised and
+// focused, without waiting for it; its handles are closed at once. False when
+// the process could not be started.
+bool startMaximised(std::u16string_view commandLine);
+
+// The system's ANSI code page (1252 on a Western European Windows).
+unsigned ansiCodePage();
+
+// The bytes decoded in the given code page.
+std::u16string decodeCodePage(unsigned codePage, std::string_view bytes);
+
+// The binary sort key of a text in the user's locale, letter case ignored:
+// two texts compare as their keys compare bytewise. Without the key's
+// terminating zero, so the key holds no zero byte.
+std::string sortKey(std::u16string_view text);
+
+// Compares two texts in the same order: negative, zero or positive.
+int compare(std::u16string_view a, std::u16string_view b);
+
+} // namespace platform
