@@ -6,7 +6,7 @@ include(GNUInstallDirs)
 set(FAMESCOPE_APP_ID example.vantorel.Famescope)
 # Named after the package, as Debian wants it.
 set(famescope_docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/famescope)
-install(TARGETS famescope RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS famescope famescope-db RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(WIN32)
     # Windows looks beside the program only.
     install(FILES ${PROJECT_SOURCE_DIR}/data/db.txt DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -31,7 +31,8 @@ endforeach()
 # The manual page and the changelog, compressed as Debian wants them:
 # without a name or a time stamp in the gzip header, so builds are identical.
 set(doc_out ${PROJECT_BINARY_DIR}/doc)
-foreach(pair "docs/famescope.1:famescope.1" "docs/changelog:changelog")
+foreach(pair "docs/famescope.1:famescope.1" "docs/famescope-db.1:famescope-db.1"
+             "docs/changelog:changelog")
     string(REPLACE ":" ";" pair "${pair}")
     list(GET pair 0 source)
     list(GET pair 1 name)
@@ -43,7 +44,8 @@ foreach(pair "docs/famescope.1:famescope.1" "docs/changelog:changelog")
     list(APPEND compressed_docs ${doc_out}/${name}.gz)
 endforeach()
 add_custom_target(famescope_docs ALL DEPENDS ${compressed_docs})
-install(FILES ${doc_out}/famescope.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${doc_out}/famescope.1.gz ${doc_out}/famescope-db.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${doc_out}/changelog.gz DESTINATION ${famescope_docdir})
 
 # The licences in Debian's machine-readable form: the program's MIT licence

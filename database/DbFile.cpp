@@ -200,8 +200,11 @@ bool DbFile::readRawLine(QByteArrayView &line)
     qsizetype scanFrom = pos;
     for (;;) {
         if (skipLeadingLf && end - pos >= unit) {
-            if (isLineEnd(buffer.constData() + pos, '\n'))
+            if (isLineEnd(buffer.constData() + pos, '\n')) {
                 pos += unit;
+                --ends.cr;
+                ++ends.crLf;
+            }
             skipLeadingLf = false;
             scanFrom = pos;
         }
@@ -217,6 +220,7 @@ bool DbFile::readRawLine(QByteArrayView &line)
         if (p < stop) {
             line = QByteArrayView(buffer.constData() + pos, p - (buffer.constData() + pos));
             skipLeadingLf = isLineEnd(p, '\r');
+            ++(skipLeadingLf ? ends.cr : ends.lf);
             pos = (p - buffer.constData()) + unit;
             return true;
         }

@@ -60,6 +60,15 @@ public:
     // The file's size when it was opened.
     qint64 size() const { return fileSize; }
 
+    // The line ends read so far, by kind.
+    struct LineEnds
+    {
+        qint64 crLf = 0;
+        qint64 cr = 0;
+        qint64 lf = 0;
+    };
+    const LineEnds &lineEnds() const { return ends; }
+
     // The next line without its line end, valid until the next call, and its
     // encoding. False at the end of the file and on a read error, which ends
     // the reading as the end of the file would and is kept in failure().
@@ -80,6 +89,7 @@ private:
     qsizetype end = 0; // bytes in buffer
     bool eof = false;
     bool skipLeadingLf = false; // the last line ended in CR: an LF right after belongs to it
+    LineEnds ends;
     QByteArray converted;       // a UTF-16 line in UTF-8
 };
 

@@ -36,6 +36,17 @@ qsizetype utf8PrefixForUnits(QByteArrayView utf8, qsizetype units)
 
 } // namespace
 
+std::optional<SkipReason> skipReason(QByteArrayView line)
+{
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == '#' || line[i] == '&' || line[i] == '(')
+            return SkipReason{line[i], i};
+    }
+    if (!line.contains(','))
+        return SkipReason{};
+    return std::nullopt;
+}
+
 std::optional<ItemParts> LineParser::parse(QByteArrayView line, Encoding encoding)
 {
     const char *data = line.data();

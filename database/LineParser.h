@@ -20,6 +20,16 @@ struct ItemParts
     QByteArrayView tail;
 };
 
+// Why a line is skipped: the first "#", "&" or "(" in it and its byte
+// offset, or, with no marker, the missing comma (marker 0).
+struct SkipReason
+{
+    char marker = 0;
+    qsizetype offset = -1;
+};
+// Nothing for a data line.
+std::optional<SkipReason> skipReason(QByteArrayView line);
+
 class LineParser
 {
 public:

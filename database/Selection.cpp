@@ -24,15 +24,12 @@ QString insertMonth(const QString &date)
     return date;
 }
 
-SelectionTexts selectionTexts(const QString &itemText)
+namespace {
+
+// Steps 3 to 6 of a selection, on the record text.
+void readRecord(QString record, SelectionTexts &out)
 {
-    SelectionTexts out;
-    out.name = itemText.toUpper();
-
-    // The tail is found again from inside the run of blanks.
-    QString record = basGeneral::trimBlanks(itemText.mid(itemtext::kTailSearchFrom));
     record.remove(0, 1);
-
     // The date ends at the first comma; without one there is no date, and
     // the Life Path is read from the record's first character.
     const qsizetype dateLength = record.indexOf(u',');
@@ -42,6 +39,25 @@ SelectionTexts selectionTexts(const QString &itemText)
     // The date without its last four characters: month and day without the year.
     if (dateLength - 4 >= 0)
         out.attitude = engine::reduce(record.left(dateLength - 4), 3);
+}
+
+} // namespace
+
+SelectionTexts selectionTexts(const QString &itemText)
+{
+    SelectionTexts out;
+    out.name = itemText.toUpper();
+    // The tail is found again from inside the run of blanks.
+    readRecord(basGeneral::trimBlanks(itemText.mid(itemtext::kTailSearchFrom)), out);
+    return out;
+}
+
+SelectionTexts tailTexts(const QString &tail)
+{
+    // Read from inside the blanks, the record is the tail with the blanks at
+    // both ends removed; the tail starts with its comma.
+    SelectionTexts out;
+    readRecord(basGeneral::trimBlanks(tail), out);
     return out;
 }
 

@@ -25,4 +25,9 @@ struct SelectionTexts
 // The four display texts for an item (the empty text when nothing is selected).
 SelectionTexts selectionTexts(const QString &itemText);
 
+// The date, Life Path and Attitude texts of an item whose name fits its list
+// item, read from the item's tail alone (no name, no blanks): the same texts
+// selectionTexts gives for such an item, without building it.
+SelectionTexts tailTexts(const QString &tail);
+
 } // namespace database

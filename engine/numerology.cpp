@@ -120,4 +120,12 @@ std::optional<QString> lifePath(const QString &day, const QString &month, const 
     return reduce(values->day + values->month + values->year, 6);
 }
 
+std::optional<QString> attitude(const QString &day, const QString &month, const QString &year)
+{
+    const auto values = dateValues(day, month, year);
+    if (!values)
+        return std::nullopt;
+    return reduce(values->day + values->month, 4);
+}
+
 } // namespace engine

@@ -53,5 +53,8 @@ std::optional<DateValues> dateValues(const QString &day, const QString &month, c
 
 // The Life Path number of a date: the values joined, reduced six times.
 std::optional<QString> lifePath(const QString &day, const QString &month, const QString &year);
+// The Attitude number of a date: the day and month values joined, reduced
+// four times.
+std::optional<QString> attitude(const QString &day, const QString &month, const QString &year);
 
 } // namespace engine

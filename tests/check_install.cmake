@@ -11,10 +11,12 @@ endif()
 set(id example.vantorel.Famescope)
 set(expected
     bin/famescope
+    bin/famescope-db
     share/famescope/db.txt
     share/applications/${id}.desktop
     share/metainfo/${id}.metainfo.xml
     share/man/man1/famescope.1.gz
+    share/man/man1/famescope-db.1.gz
     share/doc/famescope/copyright
     share/doc/famescope/changelog.gz
     share/doc/famescope/README.data.md)

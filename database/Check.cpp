@@ -1,0 +1,305 @@
+#include "Check.h"
+
+#include "ItemText.h"
+#include "engine/numerology.h"
+
+#include <QDate>
+
+namespace database {
+
+namespace {
+
+bool isAscii(QByteArrayView bytes)
+{
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// A line that is empty, blanks only, or starts (after blanks) with one of the
+// markers is a comment or a gap: skipped on purpose.
+bool isCommentOrGap(QByteArrayView line)
+{
+    for (const char c : line) {
+        if (c != ' ')
+            return c == '#' || c == '&' || c == '(';
+    }
+    return true;
+}
+
+std::uint64_t hashOf(const std::string &key, QStringView date)
+{
+    // FNV-1a over the name's key and the date's code units.
+    std::uint64_t h = 1469598103934665603ULL;
+    const auto mix = [&h](unsigned char c) {
+        h ^= c;
+        h *= 1099511628211ULL;
+    };
+    for (const char c : key)
+        mix(static_cast<unsigned char>(c));
+    mix(0);
+    for (const QChar c : date) {
+        mix(static_cast<unsigned char>(c.unicode() & 0xFF));
+        mix(static_cast<unsigned char>(c.unicode() >> 8));
+    }
+    return h;
+}
+
+// " M D YYYY": the month 1 to 12 without a leading zero, the day, the year in
+// four digits.
+std::optional<Date> parseDate(QStringView date)
+{
+    const auto number = [&date](qsizetype &at, qsizetype minDigits, qsizetype maxDigits,
+                                bool zeroFirst = true) {
+        int value = 0;
+        const qsizetype start = at;
+        while (at < date.size() && at - start < maxDigits && date[at] >= u'0' && date[at] <= u'9')
+            value = value * 10 + (date[at++].unicode() - u'0');
+        const qsizetype digits = at - start;
+        const bool leadingZero = !zeroFirst && digits > 1 && date[start] == u'0';
+        return digits >= minDigits && !leadingZero ? value : -1;
+    };
+    qsizetype at = 0;
+    const auto blank = [&] { return at < date.size() && date[at++] == u' '; };
+    Date d;
+    if (!blank() || (d.month = number(at, 1, 2, false)) < 1 || d.month > 12 || !blank() ||
+        (d.day = number(at, 1, 2)) < 1 || !blank() || (d.year = number(at, 4, 4)) < 0 ||
+        at != date.size())
+        return std::nullopt;
+    return d;
+}
+
+} // namespace
+
+char DbChecker::lifePathOf(const Date &d)
+{
+    // Life Paths by date, worked out once each: a million lines hold a few
+    // tens of thousands of dates.
+    const std::size_t index =
+        (std::size_t(d.month - 1) * 31 + std::size_t(d.day - 1)) * 10000 + std::size_t(d.year);
+    if (lifePaths.empty())
+        lifePaths.assign(12 * 31 * 10000, -1);
+    if (lifePaths[index] < 0) {
+        const QString year = QStringLiteral("%1").arg(d.year, 4, 10, QLatin1Char('0'));
+        const auto lp =
+            engine::lifePath(QString::number(d.day), engine::monthNames()[d.month - 1], year);
+        lifePaths[index] = lp && lp->size() == 1 ? lp->at(0).toLatin1() : 0;
+    }
+    return lifePaths[index];
+}
+
+QString kindName(Problem::Kind kind)
+{
+    switch (kind) {
+    case Problem::Kind::Marker:
+        return QStringLiteral("marker");
+    case Problem::Kind::NoComma:
+        return QStringLiteral("no-comma");
+    case Problem::Kind::DateForm:
+        return QStringLiteral("date-form");
+    case Problem::Kind::NoCalendarDay:
+        return QStringLiteral("no-calendar-day");
+    case Problem::Kind::LifePathForm:
+        return QStringLiteral("life-path-form");
+    case Problem::Kind::LifePathDiffers:
+        return QStringLiteral("life-path-differs");
+    case Problem::Kind::NameCut:
+        return QStringLiteral("name-cut");
+    case Problem::Kind::EmptyName:
+        return QStringLiteral("empty-name");
+    case Problem::Kind::Duplicate:
+        return QStringLiteral("duplicate");
+    case Problem::Kind::CodePageLine:
+        return QStringLiteral("code-page-line");
+    }
+    return {};
+}
+
+QString describe(const Problem &p)
+{
+    switch (p.kind) {
+    case Problem::Kind::Marker:
+        return QStringLiteral("skipped: \"%1\" at column %2").arg(p.text).arg(p.number);
+    case Problem::Kind::NoComma:
+        return QStringLiteral("skipped: no comma");
+    case Problem::Kind::DateForm:
+        return QStringLiteral("date \"%1\" is not \" M D YYYY\"").arg(p.text);
+    case Problem::Kind::NoCalendarDay:
+        return QStringLiteral("date \"%1\" is no calendar day").arg(p.text);
+    case Problem::Kind::LifePathForm:
+        return QStringLiteral("Life Path \"%1\" is not one digit").arg(p.text);
+    case Problem::Kind::LifePathDiffers:
+        return QStringLiteral("Life Path %1 differs from %2, computed from the date")
+            .arg(p.text, p.other);
+    case Problem::Kind::NameCut:
+        return QStringLiteral("name of %1 characters cut to %2")
+            .arg(p.number)
+            .arg(itemtext::kMaxNameUnits);
+    case Problem::Kind::EmptyName:
+        return QStringLiteral("empty name");
+    case Problem::Kind::Duplicate:
+        return QStringLiteral("same name and date as line %1").arg(p.other);
+    case Problem::Kind::CodePageLine:
+        return QStringLiteral("read as Windows-1252 in a file otherwise UTF-8");
+    }
+    return {};
+}
+
+void DbChecker::publish(LineReport &lineReport, bool counted)
+{
+    if (lineReport.problems.isEmpty())
+        return;
+    if (!counted)
+        ++summary.problemLines;
+    report(lineReport);
+}
+
+CheckSummary DbChecker::run(DbFile &file)
+{
+    QByteArrayView line;
+    Encoding encoding;
+    qint64 number = 0;
+    while (file.readLine(line, encoding))
+        checkLine(++number, line, encoding, file.form());
+    summary.lines = number;
+
+    switch (file.form()) {
+    case DbFile::Form::Utf8Marked:
+        summary.encoding = QStringLiteral("UTF-8 with BOM");
+        break;
+    case DbFile::Form::Utf16LE:
+        summary.encoding = QStringLiteral("UTF-16LE");
+        break;
+    case DbFile::Form::Utf16BE:
+        summary.encoding = QStringLiteral("UTF-16BE");
+        break;
+    case DbFile::Form::Plain:
+        summary.encoding = otherwiseUtf8 && anyCodePage ? QStringLiteral("UTF-8 and Windows-1252")
+                           : anyCodePage                ? QStringLiteral("Windows-1252")
+                           : anyNonAscii                ? QStringLiteral("UTF-8")
+                                                        : QStringLiteral("ASCII");
+        break;
+    }
+    const DbFile::LineEnds &ends = file.lineEnds();
+    const int kinds = (ends.crLf > 0) + (ends.cr > 0) + (ends.lf > 0);
+    summary.lineEnds = kinds > 1       ? QStringLiteral("mixed")
+                       : ends.crLf > 0 ? QStringLiteral("CR LF")
+                       : ends.cr > 0   ? QStringLiteral("CR")
+                       : ends.lf > 0   ? QStringLiteral("LF")
+                                       : QStringLiteral("none");
+    return summary;
+}
+
+void DbChecker::checkLine(qint64 number, QByteArrayView line, Encoding encoding, DbFile::Form form)
+{
+    LineReport lineReport;
+    lineReport.line = number;
+    if (form == DbFile::Form::Plain && !isAscii(line)) {
+        if (encoding == Encoding::CodePage) {
+            anyCodePage = true;
+        } else {
+            anyNonAscii = true;
+            // The first UTF-8 line with more than ASCII: the code-page lines
+            // held so far were in a file otherwise UTF-8 after all.
+            if (!otherwiseUtf8) {
+                otherwiseUtf8 = true;
+                for (const auto &[held, reported] : codePageLines) {
+                    LineReport late{held, false, {{Problem::Kind::CodePageLine, {}, {}, 0}}};
+                    publish(late, reported);
+                }
+                codePageLines.clear();
+                codePageLines.shrink_to_fit();
+            }
+        }
+    }
+
+    const auto parts = parser.parse(line, encoding);
+    if (!parts) {
+        ++summary.skipped;
+        lineReport.skipped = true;
+        if (!isCommentOrGap(line)) {
+            const SkipReason why = *skipReason(line);
+            if (why.marker != 0) {
+                const qsizetype column = decode(line.first(why.offset), encoding).size() + 1;
+                lineReport.problems.append(
+                    {Problem::Kind::Marker, QString(QLatin1Char(why.marker)), {}, qint64(column)});
+            } else {
+                lineReport.problems.append({Problem::Kind::NoComma, {}, {}, 0});
+            }
+        }
+        publish(lineReport);
+        return;
+    }
+    ++summary.items;
+
+    // The name as the window keeps it: cut, or empty.
+    const QString name = QString::fromUtf8(parts->name);
+    if (name.isEmpty())
+        lineReport.problems.append({Problem::Kind::EmptyName, {}, {}, 0});
+    // A UTF-8 name has at least as many bytes as UTF-16 units: only a long
+    // one can have been cut.
+    if (parts->name.size() >= itemtext::kMaxNameUnits - 1) {
+        const qsizetype comma = line.indexOf(',');
+        qsizetype first = 0;
+        qsizetype last = comma;
+        while (first < last && line[first] == ' ')
+            ++first;
+        while (last > first && line[last - 1] == ' ')
+            --last;
+        const qsizetype fullUnits = decode(line.sliced(first, last - first), encoding).size();
+        if (fullUnits > itemtext::kMaxNameUnits)
+            lineReport.problems.append({Problem::Kind::NameCut, {}, {}, qint64(fullUnits)});
+    }
+
+    // The fields after the first comma, as the selection reads them.
+    const QString tail = QString::fromUtf8(parts->tail);
+    const QString record = basGeneral::trimBlanks(tail).mid(1);
+    const qsizetype second = record.indexOf(u',');
+    const QStringView date = second >= 0 ? QStringView(record).left(second) : QStringView(record);
+    const std::optional<Date> parsed = parseDate(date);
+    bool dateOk = false;
+    if (!parsed) {
+        lineReport.problems.append({Problem::Kind::DateForm, date.toString(), {}, 0});
+    } else if (!QDate::isValid(parsed->year, parsed->month, parsed->day)) {
+        lineReport.problems.append({Problem::Kind::NoCalendarDay, date.toString(), {}, 0});
+    } else {
+        dateOk = true;
+    }
+
+    QStringView lifePath;
+    if (second >= 0) {
+        lifePath = QStringView(record).mid(second + 1);
+        if (const qsizetype third = lifePath.indexOf(u','); third >= 0)
+            lifePath = lifePath.left(third);
+    }
+    const bool lifePathOk = lifePath.size() == 1 && lifePath[0] >= u'0' && lifePath[0] <= u'9';
+    if (!lifePathOk) {
+        lineReport.problems.append({Problem::Kind::LifePathForm, lifePath.toString(), {}, 0});
+    } else if (dateOk) {
+        const char computed = lifePathOf(*parsed);
+        if (computed != 0 && computed != lifePath[0].toLatin1()) {
+            lineReport.problems.append({Problem::Kind::LifePathDiffers, lifePath.toString(),
+                                        QString(QLatin1Char(computed)), 0});
+        }
+    }
+
+    // The same celebrity twice: the name as the list compares names, and the date.
+    key.clear();
+    collation.appendSortKey(name, key);
+    const auto [at, added] = seen.emplace(hashOf(key, date), number);
+    if (!added)
+        lineReport.problems.append(
+            {Problem::Kind::Duplicate, {}, QString::number(at->second), at->second});
+
+    if (encoding == Encoding::CodePage && form == DbFile::Form::Plain) {
+        if (otherwiseUtf8)
+            lineReport.problems.append({Problem::Kind::CodePageLine, {}, {}, 0});
+        else
+            codePageLines.emplace_back(number, !lineReport.problems.isEmpty());
+    }
+    publish(lineReport);
+}
+
+} // namespace database

@@ -1,0 +1,364 @@
+// famescope-db: the celebrity database from the command line, on the same
+// code as the window.
+//   famescope-db check [--json] FILE
+//   famescope-db build TSV [OUT]
+//   famescope-db match (--date YYYY-MM-DD | --day D --month M --year Y)
+//                      [--top N] [--json] [--db FILE]
+#include "database/Check.h"
+#include "database/DbFile.h"
+#include "database/Location.h"
+#include "database/Match.h"
+#include "engine/numerology.h"
+#include "version.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDate>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kAttention = 1;
+constexpr int kFailure = 2;
+
+const char kUsage[] =
+    "Usage: famescope-db check [--json] FILE\n"
+    "       famescope-db build TSV [OUT]\n"
+    "       famescope-db match (--date YYYY-MM-DD | --day D --month M --year Y)\n"
+    "                          [--top N] [--json] [--db FILE]\n"
+    "\n"
+    "check  reads a database as the window does and reports each line that needs\n"
+    "       attention, then a summary. Exit status 0: nothing to report; 1: lines\n"
+    "       need attention; 2: the file cannot be read.\n"
+    "build  writes a database from a table of birth dates (name, month, day, year,\n"
+    "       source, separated by tabs, after a header line) to OUT or standard output.\n"
+    "match  lists the celebrities most compatible with a date of birth, as the\n"
+    "       window computes it; --day, --month and --year take the texts the\n"
+    "       window's drop-downs take. --db defaults to the database the window loads.\n"
+    "\n"
+    "Options:\n"
+    "  --json       JSON Lines: one object per reported line or celebrity, then a summary\n"
+    "  -h, --help   this text\n"
+    "  -v, --version\n";
+
+void write(const QByteArray &bytes, FILE *to = stdout)
+{
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), to);
+}
+
+void writeLine(const QString &text, FILE *to = stdout)
+{
+    write(text.toUtf8() + '\n', to);
+}
+
+void writeJson(const QJsonObject &object)
+{
+    write(QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
+}
+
+int usageError(const QString &message)
+{
+    writeLine(QStringLiteral("famescope-db: ") + message +
+                  QStringLiteral(" (try 'famescope-db --help')"),
+              stderr);
+    return kFailure;
+}
+
+int cannotRead(const QString &path, database::ReadFailure failure)
+{
+    writeLine(QStringLiteral("famescope-db: %1: %2").arg(path, database::failureName(failure)),
+              stderr);
+    return kFailure;
+}
+
+QJsonObject problemJson(const database::Problem &p)
+{
+    using Kind = database::Problem::Kind;
+    QJsonObject o{{QStringLiteral("kind"), database::kindName(p.kind)}};
+    switch (p.kind) {
+    case Kind::Marker:
+        o.insert(QStringLiteral("marker"), p.text);
+        o.insert(QStringLiteral("column"), p.number);
+        break;
+    case Kind::DateForm:
+    case Kind::NoCalendarDay:
+        o.insert(QStringLiteral("date"), p.text);
+        break;
+    case Kind::LifePathForm:
+        o.insert(QStringLiteral("lifePath"), p.text);
+        break;
+    case Kind::LifePathDiffers:
+        o.insert(QStringLiteral("lifePath"), p.text);
+        o.insert(QStringLiteral("computed"), p.other);
+        break;
+    case Kind::NameCut:
+        o.insert(QStringLiteral("length"), p.number);
+        break;
+    case Kind::Duplicate:
+        o.insert(QStringLiteral("sameAsLine"), p.number);
+        break;
+    case Kind::NoComma:
+    case Kind::EmptyName:
+    case Kind::CodePageLine:
+        break;
+    }
+    return o;
+}
+
+int check(const QStringList &args)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption json(QStringLiteral("json"));
+    parser.addOption(json);
+    if (!parser.parse(args))
+        return usageError(parser.errorText());
+    if (parser.positionalArguments().size() != 1)
+        return usageError(QStringLiteral("check takes one FILE"));
+    const QString path = parser.positionalArguments().constFirst();
+    const bool asJson = parser.isSet(json);
+
+    database::DbFile file(path);
+    if (file.failure() != database::ReadFailure::None)
+        return cannotRead(path, file.failure());
+    database::DbChecker checker([&](const database::LineReport &r) {
+        if (asJson) {
+            QJsonArray problems;
+            for (const database::Problem &p : r.problems)
+                problems.append(problemJson(p));
+            writeJson({{QStringLiteral("line"), r.line},
+                       {QStringLiteral("outcome"),
+                        r.skipped ? QStringLiteral("skipped") : QStringLiteral("loaded")},
+                       {QStringLiteral("problems"), problems}});
+        } else {
+            QStringList said;
+            for (const database::Problem &p : r.problems)
+                said << database::describe(p);
+            writeLine(
+                QStringLiteral("line %1: %2").arg(r.line).arg(said.join(QStringLiteral("; "))));
+        }
+    });
+    const database::CheckSummary s = checker.run(file);
+    if (file.failure() != database::ReadFailure::None)
+        return cannotRead(path, file.failure());
+    if (asJson) {
+        writeJson({{QStringLiteral("summary"),
+                    QJsonObject{{QStringLiteral("lines"), s.lines},
+                                {QStringLiteral("items"), s.items},
+                                {QStringLiteral("skipped"), s.skipped},
+                                {QStringLiteral("problemLines"), s.problemLines},
+                                {QStringLiteral("encoding"), s.encoding},
+                                {QStringLiteral("lineEnds"), s.lineEnds}}}});
+    } else {
+        writeLine(QStringLiteral("%1 lines: %2 names the window shows, %3 skipped, %4 with "
+                                 "problems; %5, %6 line ends")
+                      .arg(s.lines)
+                      .arg(s.items)
+                      .arg(s.skipped)
+                      .arg(s.problemLines)
+                      .arg(s.encoding, s.lineEnds));
+    }
+    return s.problemLines > 0 ? kAttention : 0;
+}
+
+int build(const QStringList &args)
+{
+    QCommandLineParser parser;
+    if (!parser.parse(args))
+        return usageError(parser.errorText());
+    const QStringList files = parser.positionalArguments();
+    if (files.isEmpty() || files.size() > 2)
+        return usageError(QStringLiteral("build takes TSV and an optional OUT"));
+    QFile in(files[0]);
+    if (!in.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        writeLine(QStringLiteral("famescope-db: cannot read %1").arg(files[0]), stderr);
+        return kFailure;
+    }
+    QByteArray out;
+    out += "# Famescope sample database: birth dates of public figures from the BSD calendar "
+           "data files (calendar.birthday, calendar.music, calendar.history; BSD licence). "
+           "Each line: name, month day year, Life Path.\r\n";
+    QTextStream lines(&in);
+    lines.setEncoding(QStringConverter::Utf8);
+    lines.readLine(); // header
+    int written = 0;
+    int lineNo = 1;
+    while (!lines.atEnd()) {
+        const QString line = lines.readLine();
+        ++lineNo;
+        const QStringList f = line.split(u'\t');
+        bool okMonth = false, okDay = false, okYear = false;
+        const int month = f.value(1).toInt(&okMonth);
+        const int day = f.value(2).toInt(&okDay);
+        const int year = f.value(3).toInt(&okYear);
+        if (f.size() < 4 || !okMonth || !okDay || !okYear || month < 1 || month > 12 || day < 1 ||
+            day > 31 || year < 0 || year > 9999) {
+            writeLine(QStringLiteral("famescope-db: line %1 skipped: %2").arg(lineNo).arg(line),
+                      stderr);
+            continue;
+        }
+        // The loader ends a name at its first comma and skips lines holding
+        // these characters, so such names are written without them.
+        QString name = f[0];
+        name.remove(u',');
+        for (const QChar c : {u'#', u'&', u'(', u')'})
+            name.remove(c);
+        name = name.simplified();
+        if (name.isEmpty())
+            continue;
+        // The date's year always has four digits.
+        const QString yearText = QStringLiteral("%1").arg(year, 4, 10, QLatin1Char('0'));
+        const auto lp =
+            engine::lifePath(QString::number(day), engine::monthNames()[month - 1], yearText);
+        if (!lp)
+            continue;
+        out += QStringLiteral("%1, %2 %3 %4,%5\r\n")
+                   .arg(name)
+                   .arg(month)
+                   .arg(day)
+                   .arg(yearText, *lp)
+                   .toUtf8();
+        ++written;
+    }
+    if (files.size() == 2) {
+        QFile dest(files[1]);
+        if (!dest.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            dest.write(out) != out.size()) {
+            writeLine(QStringLiteral("famescope-db: cannot write %1").arg(files[1]), stderr);
+            return kFailure;
+        }
+    } else {
+        write(out);
+    }
+    writeLine(QStringLiteral("famescope-db: %1 celebrities written").arg(written), stderr);
+    return 0;
+}
+
+int match(const QStringList &args)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption date(QStringLiteral("date"), {}, QStringLiteral("YYYY-MM-DD"));
+    const QCommandLineOption day(QStringLiteral("day"), {}, QStringLiteral("D"));
+    const QCommandLineOption month(QStringLiteral("month"), {}, QStringLiteral("M"));
+    const QCommandLineOption year(QStringLiteral("year"), {}, QStringLiteral("Y"));
+    const QCommandLineOption top(QStringLiteral("top"), {}, QStringLiteral("N"),
+                                 QStringLiteral("10"));
+    const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption db(QStringLiteral("db"), {}, QStringLiteral("FILE"));
+    parser.addOptions({date, day, month, year, top, json, db});
+    if (!parser.parse(args))
+        return usageError(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("match takes no FILE; name it with --db"));
+
+    QString dayText, monthText, yearText;
+    const bool byParts = parser.isSet(day) || parser.isSet(month) || parser.isSet(year);
+    if (parser.isSet(date) == byParts)
+        return usageError(QStringLiteral("give either --date or --day, --month and --year"));
+    if (parser.isSet(date)) {
+        const QDate d = QDate::fromString(parser.value(date), Qt::ISODate);
+        if (!d.isValid() || parser.value(date).size() != 10)
+            return usageError(QStringLiteral("--date takes a date as YYYY-MM-DD"));
+        // As the drop-downs write them: the day's number, the month's name,
+        // the year's four digits.
+        dayText = QString::number(d.day());
+        monthText = engine::monthNames()[d.month() - 1];
+        yearText = parser.value(date).left(4);
+    } else {
+        if (!parser.isSet(day) || !parser.isSet(month) || !parser.isSet(year))
+            return usageError(QStringLiteral("--day, --month and --year go together"));
+        dayText = parser.value(day);
+        monthText = parser.value(month);
+        yearText = parser.value(year);
+    }
+    bool okTop = false;
+    const int count = parser.value(top).toInt(&okTop);
+    if (!okTop || count < 0)
+        return usageError(QStringLiteral("--top takes a whole number"));
+
+    const auto lifePath = engine::lifePath(dayText, monthText, yearText);
+    const auto attitude = engine::attitude(dayText, monthText, yearText);
+    if (!lifePath || !attitude) {
+        writeLine(QStringLiteral("famescope-db: the numbers of that date overflow, as the "
+                                 "window's do; it keeps the last date it could compute"),
+                  stderr);
+        return kFailure;
+    }
+    const QString path =
+        parser.isSet(db)
+            ? parser.value(db)
+            : database::chooseDb(database::dbSearchPaths(QCoreApplication::applicationDirPath()));
+    database::DbFile file(path);
+    if (file.failure() != database::ReadFailure::None)
+        return cannotRead(path, file.failure());
+    const database::MatchResult result = database::topMatches(file, *lifePath, count);
+    if (file.failure() != database::ReadFailure::None)
+        return cannotRead(path, file.failure());
+
+    if (parser.isSet(json)) {
+        writeJson({{QStringLiteral("user"), QJsonObject{{QStringLiteral("day"), dayText},
+                                                        {QStringLiteral("month"), monthText},
+                                                        {QStringLiteral("year"), yearText},
+                                                        {QStringLiteral("lifePath"), *lifePath},
+                                                        {QStringLiteral("attitude"), *attitude}}},
+                   {QStringLiteral("database"), path},
+                   {QStringLiteral("items"), result.items}});
+        int rank = 0;
+        for (const database::MatchEntry &e : result.top) {
+            writeJson({{QStringLiteral("rank"), ++rank},
+                       {QStringLiteral("name"), e.name},
+                       {QStringLiteral("birthDate"), e.birthDate},
+                       {QStringLiteral("lifePath"), e.lifePath},
+                       {QStringLiteral("attitude"), e.attitude},
+                       {QStringLiteral("percent"), e.percent}});
+        }
+        return 0;
+    }
+    writeLine(QStringLiteral("You (%1 %2 %3): Life Path %4, Attitude %5")
+                  .arg(dayText, monthText, yearText, *lifePath, *attitude));
+    writeLine(
+        QStringLiteral("Most compatible of %1 celebrities in %2:").arg(result.items).arg(path));
+    int rank = 0;
+    for (const database::MatchEntry &e : result.top) {
+        writeLine(QStringLiteral("%1. %2 %3 (born%4; Life Path %5, Attitude %6)")
+                      .arg(++rank, 3)
+                      .arg(e.percent, 4)
+                      .arg(e.name, e.birthDate, e.lifePath, e.attitude));
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("famescope-db"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(FAMESCOPE_VERSION));
+    QStringList args = app.arguments();
+    const QString first = args.value(1);
+    if (first == QLatin1String("-h") || first == QLatin1String("--help") ||
+        first == QLatin1String("help")) {
+        write(kUsage);
+        return 0;
+    }
+    if (first == QLatin1String("-v") || first == QLatin1String("--version")) {
+        writeLine(QStringLiteral("famescope-db %1").arg(QStringLiteral(FAMESCOPE_VERSION)));
+        return 0;
+    }
+    if (first.isEmpty())
+        return usageError(QStringLiteral("no command given"));
+    args.removeAt(1); // the parser takes the program's name, then the options
+    if (first == QLatin1String("check"))
+        return check(args);
+    if (first == QLatin1String("build"))
+        return build(args);
+    if (first == QLatin1String("match"))
+        return match(args);
+    return usageError(QStringLiteral("unknown command '%1'").arg(first));
+}
