@@ -4,7 +4,17 @@
 #include "database/DbFile.h"
 #include "database/LineParser.h"
 
-bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressPoint)
+#include <QElapsedTimer>
+
+namespace {
+// A frame: the longest the window goes without handling its input.
+constexpr qint64 kPauseNs = 16'000'000;
+// Lines between two looks at the clock.
+constexpr unsigned kLinesPerLook = 256;
+} // namespace
+
+bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressPoint,
+                           const Pause &atPause)
 {
     finished = false;
     database::DbFile file(path);
@@ -15,6 +25,9 @@ bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressP
 
     QByteArrayView line;
     database::Encoding encoding;
+    QElapsedTimer sinceHandOver;
+    sinceHandOver.start();
+    unsigned untilLook = kLinesPerLook;
     while (file.readLine(line, encoding)) {
         if (const auto parts = parser.parse(line, encoding))
             model.append(parts->name, parts->tail);
@@ -22,6 +35,14 @@ bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressP
             model.flush();
             if (!atProgressPoint(statusText()))
                 return false;
+            sinceHandOver.start();
+        } else if (--untilLook == 0) {
+            untilLook = kLinesPerLook;
+            if (atPause && sinceHandOver.nsecsElapsed() >= kPauseNs) {
+                if (!atPause())
+                    return false;
+                sinceHandOver.start();
+            }
         }
     }
     model.flush();

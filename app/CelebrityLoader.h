@@ -19,13 +19,18 @@ public:
     // Called at each progress point with the status text to show; false
     // stops the load there.
     using ProgressPoint = std::function<bool(const QString &status)>;
+    // Called when about a frame's worth of work has passed without a progress
+    // point (a long run of skipped lines), so that the window still handles
+    // its input; the list and the status stay as at the last progress point.
+    // False stops the load there.
+    using Pause = std::function<bool()>;
 
     explicit CelebrityLoader(CelebrityModel &model) : model(model) {}
 
     // Loads every data line of the file. True when the load ran to its end
     // (a file that cannot be read ends it at once, a failed read where it
     // fails), false when a progress point stopped it.
-    bool load(const QString &path, const ProgressPoint &atProgressPoint);
+    bool load(const QString &path, const ProgressPoint &atProgressPoint, const Pause &atPause = {});
 
     // Why the load could not read the whole file; None for a complete load.
     database::ReadFailure failure() const { return failed; }

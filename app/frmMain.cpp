@@ -225,10 +225,13 @@ void frmMain::LoadDB()
     CelebrityLoader loader(*celebrities);
     const QStringList places = database::dbSearchPaths(programFolder);
     const QString path = database::chooseDb(places);
-    const bool finished = loader.load(path, [&](const QString &status) {
-        ui->stat->setText(status);
-        return pacer.letEventsRun();
-    });
+    const bool finished = loader.load(
+        path,
+        [&](const QString &status) {
+            ui->stat->setText(status);
+            return pacer.letEventsRun();
+        },
+        [&] { return pacer.letEventsRun(); });
     // A closed window stops the load at its next progress point.
     if (!finished)
         return;

@@ -3,10 +3,13 @@
 //   build/default/bench/bench_load            (32,767 and 1,000,000 lines, then
 //                                             1,000,000 in UTF-16 and mixed)
 //   build/default/bench/bench_load 200000     (one size of your choice)
-//   build/default/bench/bench_load 200000 utf16|mixed  (one size, one kind)
+//   build/default/bench/bench_load 200000 utf16|mixed|skipped  (one size, one kind)
+//   build/default/bench/bench_load --scale    (1, 4 and 10 million lines: UTF-8,
+//                                             commented out, UTF-16; 3 runs each)
 //   build/default/bench/bench_load --long-line (one line of 50 MB)
 // Kinds: UTF-8 (the default); UTF-16 LE with a byte-order mark, as Notepad
-// saves "Unicode"; mixed, where every tenth line is in Windows-1252.
+// saves "Unicode"; mixed, where every tenth line is in Windows-1252; skipped,
+// where every line is commented out. Every name has a distinct part.
 // It writes db.txt into a folder of its own and points the window there:
 // files of generated, realistic names with CR LF line ends. Peak memory is the growth of the
 // process's peak resident size (VmHWM, reset before each load) over its size before the load.
@@ -50,7 +53,20 @@ const char *const kLast[] = {
     "Scott",    "Torres",       "Nguyen",   "Hill",      "Flores",   "Green",    "Adams",
     "Nelson",   "Baker",        "Hall",     "Rivera",    "Campbell", "Mitchell", "O'Brien",
     "McDonald", "van der Berg", "Müller",   "Dubois",    "Rossi",    "Novák",    "Kowalski"};
-enum class Kind { Utf8, Utf16, Mixed };
+enum class Kind { Utf8, Utf16, Mixed, Skipped };
+
+// A distinct part for each generated name, so that no cache of keys by name
+// could stand in for the work: the line's number in letters.
+QString distinctPart(int i)
+{
+    QString part;
+    do {
+        part += QChar(u'a' + i % 26);
+        i /= 26;
+    } while (i > 0);
+    part[0] = part[0].toUpper();
+    return part;
+}
 
 QByteArray generate(int lines, Kind kind = Kind::Utf8)
 {
@@ -62,12 +78,16 @@ QByteArray generate(int lines, Kind kind = Kind::Utf8)
         const int day = rng.bounded(1, 29);
         const int year = rng.bounded(1900, 2011);
         const QString name = QString::fromUtf8(kFirst[rng.bounded(int(std::size(kFirst)))]) + u' ' +
+                             distinctPart(i) + u' ' +
                              QString::fromUtf8(kLast[rng.bounded(int(std::size(kLast)))]);
         const QString yearText = QString::number(year);
         const auto lp =
             engine::lifePath(QString::number(day), engine::monthNames()[month - 1], yearText);
         const QByteArray nameBytes =
             kind == Kind::Mixed && i % 10 == 0 ? name.toLatin1() : name.toUtf8();
+        // A commented-out line: skipped, as a long run of them in a file would be.
+        if (kind == Kind::Skipped)
+            bytes += "# ";
         bytes += nameBytes + ", " + QByteArray::number(month) + ' ' + QByteArray::number(day) +
                  ' ' + yearText.toLatin1() + ',' + lp->toLatin1() + "\r\n";
     }
@@ -228,7 +248,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const auto lines = [](int n, Kind kind) {
-        const char *kinds[] = {"", " in UTF-16", " in UTF-8 and Windows-1252"};
+        const char *kinds[] = {"", " in UTF-16", " in UTF-8 and Windows-1252",
+                               ", all commented out"};
         return std::make_pair(
             QStringLiteral("%1 data lines%2").arg(n).arg(QLatin1String(kinds[int(kind)])),
             generate(n, kind));
@@ -239,10 +260,21 @@ int main(int argc, char **argv)
         benchFile(QStringLiteral("one line of 50 MB"), bytes, 3);
         return 0;
     }
+    if (argc > 1 && qstrcmp(argv[1], "--scale") == 0) {
+        // 1, 4 and 10 million lines of each kind, three runs each.
+        for (const int n : {1000000, 4000000, 10000000}) {
+            for (const Kind kind : {Kind::Utf8, Kind::Skipped, Kind::Utf16}) {
+                const auto [what, bytes] = lines(n, kind);
+                benchFile(what, bytes, 3);
+            }
+        }
+        return 0;
+    }
     if (argc > 1) {
-        const Kind kind = argc > 2 && qstrcmp(argv[2], "utf16") == 0   ? Kind::Utf16
-                          : argc > 2 && qstrcmp(argv[2], "mixed") == 0 ? Kind::Mixed
-                                                                       : Kind::Utf8;
+        const Kind kind = argc > 2 && qstrcmp(argv[2], "utf16") == 0     ? Kind::Utf16
+                          : argc > 2 && qstrcmp(argv[2], "mixed") == 0   ? Kind::Mixed
+                          : argc > 2 && qstrcmp(argv[2], "skipped") == 0 ? Kind::Skipped
+                                                                         : Kind::Utf8;
         const auto [what, bytes] = lines(QString::fromLocal8Bit(argv[1]).toInt(), kind);
         benchFile(what, bytes, 3);
         return 0;

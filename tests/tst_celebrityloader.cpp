@@ -23,6 +23,7 @@ private slots:
     void load_failures_areNamed();
     void load_shrunkFile_isComplete();
     void load_stoppedAtSecondPoint_keepsWhatItLoaded();
+    void load_longRunOfSkippedLines_pausesForInput();
 
 private:
     QString writeDb(const QByteArray &bytes);
@@ -209,6 +210,41 @@ void tst_celebrityloader::load_stoppedAtSecondPoint_keepsWhatItLoaded()
     QCOMPARE(points, 2);
     QCOMPARE(model->rowCount(), 200);
     QCOMPARE(loader.statusText(), QStringLiteral("200 Names Loaded. (LOADING)"));
+}
+
+void tst_celebrityloader::load_longRunOfSkippedLines_pausesForInput()
+{
+    // Three million commented-out lines reach no progress point; the load
+    // still hands over about once a frame, changing nothing anyone reads.
+    QByteArray bytes = numbered(0, 150);
+    bytes += QByteArray("#\r\n").repeated(3000000);
+    bytes += numbered(150, 10);
+    const QString path = writeDb(bytes);
+    CelebrityLoader loader(*model);
+    QStringList points;
+    int pauses = 0;
+    QVERIFY(loader.load(
+        path,
+        [&](const QString &status) {
+            points << status;
+            return true;
+        },
+        [&] {
+            ++pauses;
+            // The list as at the last progress point: 100 names.
+            if (model->rowCount() != 100)
+                qFatal("a pause changed the list");
+            return true;
+        }));
+    QVERIFY2(pauses >= 2, qPrintable(QString::number(pauses)));
+    QCOMPARE(points, QStringList{QStringLiteral("100 Names Loaded. (LOADING)")});
+    QCOMPARE(loader.statusText(), QStringLiteral("160 Names Loaded. (COMPLETE)"));
+
+    // A pause, too, can stop the load.
+    auto other = std::make_unique<CelebrityModel>();
+    CelebrityLoader stopped(*other);
+    QVERIFY(!stopped.load(
+        path, [](const QString &) { return true; }, [] { return false; }));
 }
 
 QTEST_GUILESS_MAIN(tst_celebrityloader)
