@@ -90,7 +90,7 @@ private:
     bool eof = false;
     bool skipLeadingLf = false; // the last line ended in CR: an LF right after belongs to it
     LineEnds ends;
-    QByteArray converted;       // a UTF-16 line in UTF-8
+    QByteArray converted; // a UTF-16 line in UTF-8
 };
 
 } // namespace database
