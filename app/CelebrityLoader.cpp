@@ -17,6 +17,7 @@ bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressP
                            const Pause &atPause)
 {
     finished = false;
+    shown = model.itemCount();
     database::DbFile file(path);
     // Lines of the sample average 36 bytes; room for more than that costs
     // address space only until it is used.
@@ -32,23 +33,34 @@ bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressP
         if (const auto parts = parser.parse(line, encoding))
             model.append(parts->name, parts->tail);
         if (isProgressCount(model.itemCount())) {
-            model.flush();
-            if (!atProgressPoint(statusText()))
+            shown = model.itemCount();
+            if (!atProgressPoint(statusText())) {
+                // Stopped: the list keeps what the last point counted.
+                flushShown();
                 return false;
+            }
             sinceHandOver.start();
         } else if (--untilLook == 0) {
             untilLook = kLinesPerLook;
             if (atPause && sinceHandOver.nsecsElapsed() >= kPauseNs) {
-                if (!atPause())
+                if (!atPause()) {
+                    flushShown();
                     return false;
+                }
                 sinceHandOver.start();
             }
         }
     }
-    model.flush();
     failed = file.failure();
     finished = true;
+    shown = model.itemCount();
+    flushShown();
     return true;
+}
+
+void CelebrityLoader::flushShown()
+{
+    model.flush(shown);
 }
 
 QString CelebrityLoader::statusText() const

@@ -9,10 +9,13 @@
 class CelebrityModel;
 
 // Reads db.txt into the celebrity list, one line at a time, on the caller's
-// thread. The window is handed control at each progress point, where the new
-// items have been sorted in and announced and the status text is current; it
-// repaints and handles input there, and says whether the load goes on. The
-// loader itself touches no widget.
+// thread. The window is handed control at each progress point, where the
+// status text is current; it repaints (at most once a frame) and handles
+// input there, and says whether the load goes on. The items counted at the
+// last progress point are sorted in and announced only when the window is
+// about to show them (flushShown), not at every point: a big file passes
+// hundreds of thousands of points, and the window shows a few dozen frames.
+// The loader itself touches no widget.
 class CelebrityLoader
 {
 public:
@@ -35,6 +38,10 @@ public:
     // Why the load could not read the whole file; None for a complete load.
     database::ReadFailure failure() const { return failed; }
 
+    // Sorts in and announces the items counted at the last progress point
+    // (all of them once the load has ended), for the window to show.
+    void flushShown();
+
     // The status text: the count so far, then whether the load is going on,
     // complete, or why it ended early ("(NOT FOUND)", "(NOT A FILE)",
     // "(CANNOT READ)").
@@ -47,6 +54,7 @@ public:
 
 private:
     CelebrityModel &model;
+    qsizetype shown = 0; // items counted at the last progress point
     bool finished = false;
     database::ReadFailure failed = database::ReadFailure::None;
 };

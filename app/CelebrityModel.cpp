@@ -44,9 +44,9 @@ bool CelebrityModel::append(QByteArrayView nameUtf8, QByteArrayView tailUtf8)
     return true;
 }
 
-void CelebrityModel::flush()
+void CelebrityModel::flush(qsizetype upTo)
 {
-    const auto total = int(items.size());
+    const auto total = int(std::min(items.size(), upTo));
     if (total == rows)
         return;
     // First announced as appended, in arrival order...
@@ -62,7 +62,7 @@ void CelebrityModel::flush()
     entries.reserve(std::size_t(before.size()));
     for (const QModelIndex &index : before)
         entries.push_back(order.entryAt(index.row()));
-    order.commit();
+    order.commit(total);
     QModelIndexList after;
     after.reserve(before.size());
     for (const auto &entry : entries)

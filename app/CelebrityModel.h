@@ -5,6 +5,8 @@
 
 #include <QAbstractListModel>
 
+#include <limits>
+
 // The celebrity list as a model: each row's display text is the whole list
 // item, built when asked for. Items are added in bulk and announced at
 // flush(), when they are sorted in and persistent indexes follow their items.
@@ -28,8 +30,9 @@ public:
     void reserve(qint64 lines, qint64 bytes);
     // Adds an item, announced at the next flush. False when it cannot be stored.
     bool append(QByteArrayView nameUtf8, QByteArrayView tailUtf8);
-    // Announces the items added since the last flush at their sorted places.
-    void flush();
+    // Announces the items added since the last flush at their sorted places:
+    // all of them, or the first so that `upTo` items are announced.
+    void flush(qsizetype upTo = std::numeric_limits<qsizetype>::max());
 
     // The announced rows whose names begin with the text, case and accents
     // ignored, as [first, last).

@@ -8,14 +8,19 @@ namespace {
 constexpr qint64 kFrameMs = 16;
 }
 
-FramePacer::FramePacer(QWidget *window) : window(window)
+FramePacer::FramePacer(QWidget *window, std::function<void()> beforeShowing)
+    : window(window), beforeShowing(std::move(beforeShowing))
 {
     window->installEventFilter(this);
+    // Input and painting reach every widget through the application.
+    if (this->beforeShowing)
+        QCoreApplication::instance()->installEventFilter(this);
 }
 
 FramePacer::~FramePacer()
 {
     window->removeEventFilter(this);
+    QCoreApplication::instance()->removeEventFilter(this);
     if (framePending)
         requestFrame();
 }
@@ -43,16 +48,38 @@ void FramePacer::finish()
 
 bool FramePacer::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == window) {
-        if (event->type() == QEvent::UpdateRequest) {
-            if (holding && sinceFrame.isValid() && sinceFrame.elapsed() < kFrameMs) {
-                framePending = true;
-                return true;
-            }
-            sinceFrame.start();
-        } else if (event->type() == QEvent::Close) {
-            closed = true;
+    switch (event->type()) {
+    case QEvent::UpdateRequest:
+        if (watched != window)
+            break;
+        if (holding && sinceFrame.isValid() && sinceFrame.elapsed() < kFrameMs) {
+            framePending = true;
+            return true;
         }
+        sinceFrame.start();
+        if (beforeShowing)
+            beforeShowing();
+        break;
+    case QEvent::Close:
+        if (watched == window)
+            closed = true;
+        break;
+    case QEvent::Paint:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::InputMethod:
+        if (beforeShowing)
+            beforeShowing();
+        break;
+    default:
+        break;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -3,6 +3,8 @@
 #include <QElapsedTimer>
 #include <QObject>
 
+#include <functional>
+
 class QWidget;
 
 // A load runs on the window's own thread and lets the window handle its
@@ -11,13 +13,17 @@ class QWidget;
 // pacer lives the window repaints at most once a frame; a repaint asked for in
 // between is held and made at the first point a frame later. Input is still
 // handled at every point, so a click during the load is answered at once.
+//
+// What the window shows may be brought up to date lazily: the pacer calls
+// its `beforeShowing` hook right before anything of the application paints
+// or takes input, and at no other time.
 class FramePacer : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FramePacer)
 
 public:
-    explicit FramePacer(QWidget *window);
+    explicit FramePacer(QWidget *window, std::function<void()> beforeShowing = {});
     // A frame still held is asked for.
     ~FramePacer() override;
 
@@ -34,6 +40,7 @@ private:
     void requestFrame();
 
     QWidget *window;
+    std::function<void()> beforeShowing;
     QElapsedTimer sinceFrame;
     bool holding = true;
     bool framePending = false;

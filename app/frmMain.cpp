@@ -221,8 +221,8 @@ void frmMain::loadButtonClicked()
 
 void frmMain::LoadDB()
 {
-    FramePacer pacer(this);
     CelebrityLoader loader(*celebrities);
+    FramePacer pacer(this, [&loader] { loader.flushShown(); });
     const QStringList places = database::dbSearchPaths(programFolder);
     const QString path = database::chooseDb(places);
     const bool finished = loader.load(

@@ -4,6 +4,7 @@
 #include "ItemArena.h"
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,8 +13,9 @@
 // by name in the collation's order, then by tail, then in arrival order, so
 // that an item equal to an earlier one goes after it.
 //
-// The order is kept in blocks, so that sorting an item in and finding the item
-// at a row both cost a few binary searches however long the list grows. Added
+// The order is kept in small blocks, and the blocks in groups, so that sorting
+// an item in and finding the item at a row both cost a few binary searches and
+// a short move however long the list grows: no step walks or moves all blocks. Added
 // items wait in arrival order until commit() sorts them in; rows past the
 // sorted ones show the waiting items, so that a model can announce them as
 // appended first and as moved to their places after.
@@ -37,8 +39,9 @@ public:
     bool hasRoom() const;
     // Adds an item of the arena to the waiting ones.
     void add(Id id);
-    // Sorts the waiting items in.
-    void commit();
+    // Sorts the waiting items in, or only the first of them so that `upTo`
+    // items are sorted.
+    void commit(qsizetype upTo = std::numeric_limits<qsizetype>::max());
 
     // Items in the order, waiting ones included.
     qsizetype size() const { return sorted + qsizetype(waiting.size()); }
@@ -70,6 +73,13 @@ public:
 
 private:
     using Block = std::vector<Entry>;
+    // Consecutive blocks, with the last entry of each for the block search.
+    struct Group
+    {
+        std::vector<Block> blocks;
+        std::vector<Entry> lasts;
+        qsizetype count = 0;
+    };
 
     bool less(const Entry &a, const Entry &b) const;
     // Negative when the entry's key sorts before every key that starts with
@@ -79,17 +89,21 @@ private:
     // false) or sorts past them (`after` true).
     qsizetype partitionRow(const std::string &bytes, bool after) const;
     int compareTails(Id a, Id b) const;
-    void insertSorted(const Entry &e);
+    // Sorts e in, looking from the group `fromGroup` on; leaves there the
+    // group it went into.
+    void insertSorted(const Entry &e, std::size_t &fromGroup);
     void refreshStarts() const;
+    // The row of an entry given by its group, block and place in the block.
+    qsizetype rowAt(std::size_t g, std::size_t b, std::size_t i) const;
 
     const ItemArena &arena;
     Collation collation;
     std::string keys;
     std::vector<Entry> waiting;
-    std::vector<Block> blocks;
-    std::vector<Entry> lasts; // the last entry of each block, for the block search
+    std::vector<Group> groups;
+    std::vector<Entry> groupLasts; // the last entry of each group, for the group search
     qsizetype sorted = 0;
-    mutable std::vector<qsizetype> starts; // first row of each block
+    mutable std::vector<qsizetype> starts; // first row of each group
     mutable bool startsDirty = false;
     std::string keyScratch;
 };

@@ -474,7 +474,7 @@ std::vector<Line> sampleLines(int count)
 
 void tst_database::order_matchesStableCollatedSort()
 {
-    const std::vector<Line> lines = sampleLines(5000);
+    const std::vector<Line> lines = sampleLines(40000);
     ItemArena arena;
     SortedOrder order(arena);
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -497,14 +497,14 @@ void tst_database::order_matchesStableCollatedSort()
 
 void tst_database::order_rowsFollowItemsAcrossCommits()
 {
-    const std::vector<Line> lines = sampleLines(3000);
+    const std::vector<Line> lines = sampleLines(30000);
     ItemArena arena;
     SortedOrder order(arena);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         order.add(*arena.append(lines[i].name, lines[i].tail));
         // Waiting items show after the sorted ones, in arrival order.
         QCOMPARE(int(order.idAt(order.size() - 1)), int(i));
-        if (i % 101 == 100) {
+        if (i % 1001 == 1000) {
             order.commit();
             for (qsizetype row = 0; row < order.size(); row += 97)
                 QCOMPARE(order.rowOf(order.entryAt(row)), row);
