@@ -29,13 +29,12 @@ QVariant CelebrityModel::data(const QModelIndex &index, int role) const
 void CelebrityModel::reserve(qint64 lines, qint64 bytes)
 {
     items.reserve(lines, bytes);
-    order.reserve(bytes);
 }
 
 bool CelebrityModel::append(QByteArrayView nameUtf8, QByteArrayView tailUtf8)
 {
     // Qt's models count rows in an int.
-    if (items.size() >= std::numeric_limits<int>::max() || !order.hasRoom())
+    if (items.size() >= std::numeric_limits<int>::max())
         return false;
     const auto id = items.append(nameUtf8, tailUtf8);
     if (!id)

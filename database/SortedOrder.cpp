@@ -22,64 +22,16 @@ std::uint64_t keyPrefix(const char *key, std::size_t n)
     return prefix;
 }
 
-// A tail of up to 17 blanks, commas and digits packed in base 13 so that
-// codes compare as the tails do (a shorter tail first); 0 for any other tail,
-// which is then compared in full.
-constexpr std::size_t kPackedTail = 17;
-
-std::uint64_t packTail(QByteArrayView tail)
-{
-    if (std::size_t(tail.size()) > kPackedTail)
-        return 0;
-    std::uint64_t code = 0;
-    for (std::size_t i = 0; i < kPackedTail; ++i) {
-        std::uint64_t digit = 0;
-        if (i < std::size_t(tail.size())) {
-            const char c = tail[qsizetype(i)];
-            digit = c == ' '                 ? 1
-                    : c == ','               ? 2
-                    : (c >= '0' && c <= '9') ? std::uint64_t(c - '0' + 3)
-                                             : 0;
-            if (digit == 0)
-                return 0;
-        }
-        code = code * 13 + digit;
-    }
-    return code;
-}
-
 } // namespace
-
-void SortedOrder::reserve(qint64 nameBytes)
-{
-    // Only the part of a key past its first sixteen bytes is kept here,
-    // never more than the names themselves; untouched room costs nothing.
-    if (nameBytes > 0)
-        keys.reserve(keys.size() + std::size_t(nameBytes));
-}
-
-bool SortedOrder::hasRoom() const
-{
-    // keyAt is 32 bits wide; the key of a name the arena takes (under 32 KB)
-    // is far shorter than the margin.
-    return keys.size() < std::numeric_limits<std::uint32_t>::max() - (1u << 20);
-}
 
 void SortedOrder::add(Id id)
 {
-    // The first sixteen key bytes go into the order's entries; only the rest
-    // of a longer key, with a terminating zero, is kept in `keys`.
     keyScratch.clear();
     collation.appendSortKey(arena.name(id), keyScratch);
     const std::size_t keyBytes = keyScratch.size();
     const std::uint64_t prefix = keyPrefix(keyScratch.data(), keyBytes);
     const std::uint64_t prefix2 = keyBytes > 8 ? keyPrefix(keyScratch.data() + 8, keyBytes - 8) : 0;
-    const std::size_t keyAt = keys.size();
-    if (keyBytes >= 16) {
-        keys.append(keyScratch, 16, std::string::npos);
-        keys.push_back('\0');
-    }
-    waiting.push_back({prefix, prefix2, packTail(arena.tailBytes(id)), id, std::uint32_t(keyAt)});
+    waiting.push_back({prefix, prefix2, id});
 }
 
 bool SortedOrder::less(const Entry &a, const Entry &b) const
@@ -91,12 +43,12 @@ bool SortedOrder::less(const Entry &a, const Entry &b) const
     if ((a.prefix & 0xFF) != 0 && a.prefix2 != b.prefix2)
         return a.prefix2 < b.prefix2;
     if ((a.prefix & 0xFF) != 0 && (a.prefix2 & 0xFF) != 0) {
-        const int c = std::strcmp(keys.data() + a.keyAt, keys.data() + b.keyAt);
+        // Both keys go on past sixteen bytes: the names decide, compared by
+        // the same collator, which orders them as their keys.
+        const int c = collation.compareUtf8(arena.nameBytes(a.id), arena.nameBytes(b.id));
         if (c != 0)
             return c < 0;
     }
-    if (a.tailCode != 0 && b.tailCode != 0)
-        return a.tailCode < b.tailCode;
     return compareTails(a.id, b.id) < 0;
 }
 
@@ -252,15 +204,20 @@ qsizetype SortedOrder::rowOf(const Entry &entry) const
 
 int SortedOrder::compareKeyStart(const Entry &e, const std::string &bytes) const
 {
+    std::string rest; // the key past sixteen bytes, made when asked for
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         unsigned char c;
         if (i < 16) {
             const std::uint64_t half = i < 8 ? e.prefix : e.prefix2;
             c = static_cast<unsigned char>(half >> (56 - 8 * (i % 8)));
         } else {
-            // A key of sixteen bytes or more has the rest in `keys`; a
-            // shorter one ends in a zero within its prefixes.
-            c = (e.prefix2 & 0xFF) == 0 ? 0 : static_cast<unsigned char>(keys[e.keyAt + i - 16]);
+            // A key of sixteen bytes or more goes on in the name's full key;
+            // a shorter one ends in a zero within its prefixes.
+            if ((e.prefix2 & 0xFF) == 0)
+                return -1;
+            if (rest.empty())
+                collation.appendSortKey(arena.name(e.id), rest);
+            c = i < rest.size() ? static_cast<unsigned char>(rest[i]) : 0;
         }
         const auto b = static_cast<unsigned char>(bytes[i]);
         // Keys hold no zero byte: a zero is the key's end, before any byte.

@@ -32,11 +32,6 @@ public:
     SortedOrder(const SortedOrder &) = delete;
     SortedOrder &operator=(const SortedOrder &) = delete;
 
-    // Room for the keys of names of this many bytes, to spare regrowth.
-    void reserve(qint64 nameBytes);
-
-    // Whether one more item can be added; past that its keys would not fit.
-    bool hasRoom() const;
     // Adds an item of the arena to the waiting ones.
     void add(Id id);
     // Sorts the waiting items in, or only the first of them so that `upTo`
@@ -46,18 +41,16 @@ public:
     // Items in the order, waiting ones included.
     qsizetype size() const { return sorted + qsizetype(waiting.size()); }
 
-    // An entry of the order. The first sixteen bytes of the name's collation
-    // key, big-endian, decide most comparisons without a look elsewhere; the
-    // rest of a longer key, with a terminating zero, lies in `keys` at keyAt.
-    // Among equal names a short tail of blanks, commas and digits is decided
-    // by its packed code.
+    // An entry of the order: the first sixteen bytes of the name's collation
+    // key, big-endian, which decide most comparisons without a look
+    // elsewhere, and the item. Names alike in those bytes are compared in
+    // full, then their tails; nothing else is kept, so an item costs the
+    // order 24 bytes.
     struct Entry
     {
         std::uint64_t prefix;
         std::uint64_t prefix2;
-        std::uint64_t tailCode;
         Id id;
-        std::uint32_t keyAt;
     };
 
     // The item at a row: sorted rows first, then the waiting ones.
@@ -98,7 +91,6 @@ private:
 
     const ItemArena &arena;
     Collation collation;
-    std::string keys;
     std::vector<Entry> waiting;
     std::vector<Group> groups;
     std::vector<Entry> groupLasts; // the last entry of each group, for the group search

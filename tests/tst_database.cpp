@@ -479,7 +479,7 @@ void tst_database::order_matchesStableCollatedSort()
     SortedOrder order(arena);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto id = arena.append(lines[i].name, lines[i].tail);
-        QVERIFY(id && order.hasRoom());
+        QVERIFY(id);
         order.add(*id);
         if (i % 37 == 0)
             order.commit();
