@@ -9,15 +9,6 @@ namespace database {
 
 namespace {
 
-bool isAscii(QByteArrayView bytes)
-{
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
-}
-
 // A line that is empty, blanks only, or starts (after blanks) with one of the
 // markers is a comment or a gap: skipped on purpose.
 bool isCommentOrGap(QByteArrayView line)

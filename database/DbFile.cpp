@@ -104,6 +104,15 @@ QString decode(QByteArrayView bytes, Encoding encoding)
     return encoding == Encoding::Utf8 ? QString::fromUtf8(bytes) : decodeCodePage(bytes);
 }
 
+bool isAscii(QByteArrayView bytes)
+{
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 bool isValidUtf8(QByteArrayView bytes)
 {
     Utf8Checker checker;

@@ -41,6 +41,9 @@ QString failureName(ReadFailure failure);
 // Decodes bytes of a file in the given encoding.
 QString decode(QByteArrayView bytes, Encoding encoding);
 
+// Whether the bytes are all ASCII (below 0x80).
+bool isAscii(QByteArrayView bytes);
+
 // Whether the bytes are valid UTF-8 (no overlong forms, surrogates or values
 // past U+10FFFF).
 bool isValidUtf8(QByteArrayView bytes);

@@ -7,15 +7,6 @@ namespace database {
 
 namespace {
 
-bool isAscii(QByteArrayView bytes)
-{
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
-}
-
 // Byte length of the longest prefix of valid UTF-8 that holds at most
 // `units` UTF-16 code units, never splitting a character.
 qsizetype utf8PrefixForUnits(QByteArrayView utf8, qsizetype units)
