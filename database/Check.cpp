@@ -64,6 +64,31 @@ std::optional<Date> parseDate(QStringView date)
 
 } // namespace
 
+qint64 DbChecker::firstLineOf(std::uint64_t hash, qint64 line)
+{
+    hash = hash == 0 ? 1 : hash;
+    if (2 * (seenCount + 1) > seen.size()) {
+        std::vector<Seen> bigger(seen.size() * 2);
+        for (const Seen &s : seen) {
+            if (s.hash == 0)
+                continue;
+            std::size_t i = s.hash & (bigger.size() - 1);
+            while (bigger[i].hash != 0)
+                i = (i + 1) & (bigger.size() - 1);
+            bigger[i] = s;
+        }
+        seen.swap(bigger);
+    }
+    std::size_t i = hash & (seen.size() - 1);
+    for (; seen[i].hash != 0; i = (i + 1) & (seen.size() - 1)) {
+        if (seen[i].hash == hash)
+            return seen[i].line;
+    }
+    seen[i] = {hash, line};
+    ++seenCount;
+    return 0;
+}
+
 char DbChecker::lifePathOf(const Date &d)
 {
     // Life Paths by date, worked out once each: a million lines hold a few
@@ -279,10 +304,9 @@ void DbChecker::checkLine(qint64 number, QByteArrayView line, Encoding encoding,
     // The same celebrity twice: the name as the list compares names, and the date.
     key.clear();
     collation.appendSortKey(name, key);
-    const auto [at, added] = seen.emplace(hashOf(key, date), number);
-    if (!added)
+    if (const qint64 earlier = firstLineOf(hashOf(key, date), number); earlier != 0)
         lineReport.problems.append(
-            {Problem::Kind::Duplicate, {}, QString::number(at->second), at->second});
+            {Problem::Kind::Duplicate, {}, QString::number(earlier), earlier});
 
     if (encoding == Encoding::CodePage && form == DbFile::Form::Plain) {
         if (otherwiseUtf8)

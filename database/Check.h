@@ -8,7 +8,6 @@
 #include <QString>
 
 #include <functional>
-#include <unordered_map>
 #include <vector>
 
 // Checks a database line by line, reading it exactly as the window does, and
@@ -87,8 +86,18 @@ private:
     LineParser parser;
     Collation collation;
     std::string key;
-    // A hash of each celebrity's name key and date, with its first line.
-    std::unordered_map<std::uint64_t, qint64> seen;
+    // A hash of each celebrity's name key and date, with its first line, in
+    // an open-addressed table: one probe of memory per line, no allocation.
+    struct Seen
+    {
+        std::uint64_t hash = 0; // 0: empty
+        qint64 line = 0;
+    };
+    std::vector<Seen> seen = std::vector<Seen>(1024);
+    std::size_t seenCount = 0;
+    // The first line of an earlier celebrity with this hash, or 0 after
+    // recording this line as its first.
+    qint64 firstLineOf(std::uint64_t hash, qint64 line);
     // Lines read in the code page before any UTF-8 line, by number and
     // whether they were reported for something else: reported for the code
     // page once a UTF-8 line shows that the file is otherwise UTF-8.
