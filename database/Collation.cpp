@@ -2,11 +2,15 @@
 
 #include <QLocale>
 
+#include <algorithm>
+#include <cstring>
+
 #ifdef Q_OS_WIN
 #include "PlatformText.h"
 #include "platform/win32.h"
 #else
 #include <unicode/ucol.h>
+#include <unicode/uiter.h>
 #endif
 
 namespace database {
@@ -25,6 +29,15 @@ void *Collation::open() const
 void Collation::appendSortKey(QStringView text, std::string &out) const
 {
     out += platform::sortKey(toU16(text));
+}
+
+std::size_t Collation::sortKeyStartUtf8(QByteArrayView utf8, unsigned char *out,
+                                        std::size_t size) const
+{
+    const std::string key = platform::sortKey(toU16(QString::fromUtf8(utf8)));
+    const std::size_t n = std::min(size, key.size());
+    std::memcpy(out, key.data(), n);
+    return n;
 }
 
 int Collation::compareUtf8(QByteArrayView a, QByteArrayView b) const
@@ -95,6 +108,22 @@ void Collation::appendSortKey(QStringView text, std::string &out) const
         }
         room = std::size_t(n);
     }
+}
+
+std::size_t Collation::sortKeyStartUtf8(QByteArrayView utf8, unsigned char *out,
+                                        std::size_t size) const
+{
+    if (!open())
+        return 0;
+    // ICU works out a key part by part, straight from the UTF-8: the first
+    // part is the start of the whole key.
+    UCharIterator iter;
+    uiter_setUTF8(&iter, utf8.data(), int32_t(utf8.size()));
+    uint32_t state[2] = {0, 0};
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t n =
+        ucol_nextSortKeyPart(ucol(collator), &iter, state, out, int32_t(size), &status);
+    return U_FAILURE(status) || n < 0 ? 0 : std::size_t(n);
 }
 
 int Collation::compareUtf8(QByteArrayView a, QByteArrayView b) const

@@ -27,6 +27,12 @@ public:
     // begins with at that level: "em" for "Émile" as for "Emily".
     void appendPrimaryPrefixKey(QStringView text, std::string &out) const;
 
+    // The first bytes of a UTF-8 text's sort key, at most `size` of them:
+    // the same bytes as the start of appendSortKey's key, without working out
+    // the rest. Returns how many were written; fewer than `size` when the key
+    // is shorter.
+    std::size_t sortKeyStartUtf8(QByteArrayView utf8, unsigned char *out, std::size_t size) const;
+
     // Compares two UTF-8 texts in the same order; negative, zero or positive.
     int compareUtf8(QByteArrayView a, QByteArrayView b) const;
 

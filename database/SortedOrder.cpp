@@ -26,12 +26,12 @@ std::uint64_t keyPrefix(const char *key, std::size_t n)
 
 void SortedOrder::add(Id id)
 {
-    keyScratch.clear();
-    collation.appendSortKey(arena.name(id), keyScratch);
-    const std::size_t keyBytes = keyScratch.size();
-    const std::uint64_t prefix = keyPrefix(keyScratch.data(), keyBytes);
-    const std::uint64_t prefix2 = keyBytes > 8 ? keyPrefix(keyScratch.data() + 8, keyBytes - 8) : 0;
-    waiting.push_back({prefix, prefix2, id});
+    // Only the first sixteen bytes of the key are kept, so only they are
+    // worked out.
+    unsigned char start[16] = {};
+    collation.sortKeyStartUtf8(arena.nameBytes(id), start, sizeof start);
+    const auto *bytes = reinterpret_cast<const char *>(start);
+    waiting.push_back({keyPrefix(bytes, 8), keyPrefix(bytes + 8, 8), id});
 }
 
 bool SortedOrder::less(const Entry &a, const Entry &b) const

@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cstring>
 
 #include <unistd.h>
 
@@ -527,6 +528,11 @@ void tst_database::prefixKey_startsEveryLongerTextsKey()
         name = name.section(u',', 0, 0).trimmed();
         std::string whole;
         collation.appendSortKey(name, whole);
+        // The key's start, worked out alone from the UTF-8, is the same.
+        unsigned char start[16];
+        const std::size_t n = collation.sortKeyStartUtf8(name.toUtf8(), start, sizeof start);
+        QCOMPARE(n, std::min<std::size_t>(16, whole.size()));
+        QVERIFY(std::memcmp(start, whole.data(), n) == 0);
         for (qsizetype n = 1; n <= name.size(); ++n) {
             std::string start;
             collation.appendPrimaryPrefixKey(QStringView(name).left(n), start);
