@@ -204,10 +204,10 @@ bool CelebrityListAccessible::unselectRow(int)
     return false;
 }
 
-void CelebrityListAccessible::modelChange(QAccessibleTableModelChangeEvent *event)
+void CelebrityListAccessible::modelChange(QAccessibleTableModelChangeEvent *)
 {
-    // Rows that moved are found again at the next question.
-    Q_UNUSED(event);
+    // Nothing to do now: rows that moved are found again by child(), which
+    // sees the list's layout generation change.
 }
 
 void CelebrityListAccessible::rekey() const

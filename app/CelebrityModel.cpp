@@ -72,7 +72,7 @@ void CelebrityModel::flush(qsizetype upTo)
 
 std::pair<int, int> CelebrityModel::rowsStartingWith(QStringView text) const
 {
-    // Rows past the sorted ones wait to be sorted in; they hold no match yet.
+    // The announced rows are the sorted ones.
     const auto [first, last] = order.rowsStartingWith(text);
-    return {int(std::min<qsizetype>(first, rows)), int(std::min<qsizetype>(last, rows))};
+    return {int(first), int(last)};
 }

@@ -254,19 +254,9 @@ void DbChecker::checkLine(qint64 number, QByteArrayView line, Encoding encoding,
     const QString name = QString::fromUtf8(parts->name);
     if (name.isEmpty())
         lineReport.problems.append({Problem::Kind::EmptyName, {}, {}, 0});
-    // A UTF-8 name has at least as many bytes as UTF-16 units: only a long
-    // one can have been cut.
-    if (parts->name.size() >= itemtext::kMaxNameUnits - 1) {
-        const qsizetype comma = line.indexOf(',');
-        qsizetype first = 0;
-        qsizetype last = comma;
-        while (first < last && line[first] == ' ')
-            ++first;
-        while (last > first && line[last - 1] == ' ')
-            --last;
-        const qsizetype fullUnits = decode(line.sliced(first, last - first), encoding).size();
-        if (fullUnits > itemtext::kMaxNameUnits)
-            lineReport.problems.append({Problem::Kind::NameCut, {}, {}, qint64(fullUnits)});
+    if (parts->uncutName.size() != parts->name.size()) {
+        const qsizetype fullUnits = QString::fromUtf8(parts->uncutName).size();
+        lineReport.problems.append({Problem::Kind::NameCut, {}, {}, qint64(fullUnits)});
     }
 
     // The fields after the first comma, as the selection reads them.

@@ -57,7 +57,7 @@ std::optional<ItemParts> LineParser::parse(QByteArrayView line, Encoding encodin
         ++first;
     while (last > first && data[last - 1] == ' ')
         --last;
-    ItemParts parts{line.sliced(first, last - first), line.sliced(comma - data)};
+    ItemParts parts{line.sliced(first, last - first), line.sliced(comma - data), {}};
 
     if (encoding == Encoding::CodePage && !isAscii(line)) {
         nameBuffer = decode(parts.name, encoding).toUtf8();
@@ -65,6 +65,7 @@ std::optional<ItemParts> LineParser::parse(QByteArrayView line, Encoding encodin
         parts.name = nameBuffer;
         parts.tail = tailBuffer;
     }
+    parts.uncutName = parts.name;
     // A UTF-8 name has at least as many bytes as UTF-16 units.
     if (parts.name.size() > itemtext::kMaxNameUnits)
         parts.name.truncate(utf8PrefixForUnits(parts.name, itemtext::kMaxNameUnits));

@@ -18,6 +18,8 @@ struct ItemParts
 {
     QByteArrayView name;
     QByteArrayView tail;
+    // The name as the line has it, before any cut.
+    QByteArrayView uncutName;
 };
 
 // Why a line is skipped: the first "#", "&" or "(" in it and its byte

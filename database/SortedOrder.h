@@ -97,7 +97,6 @@ private:
     qsizetype sorted = 0;
     mutable std::vector<qsizetype> starts; // first row of each group
     mutable bool startsDirty = false;
-    std::string keyScratch;
 };
 
 } // namespace database
