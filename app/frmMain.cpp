@@ -77,6 +77,10 @@ frmMain::frmMain(QWidget *parent)
     setFont(windowFont(13));
     ui->setupUi(this);
     setFixedSize(size());
+    // A label of fixed size takes new text without asking the window for a
+    // new layout, an event each time: the status line takes a new text at
+    // every progress point, hundreds of thousands of times in a big load.
+    ui->stat->setFixedSize(ui->stat->size());
     applyFonts();
     celebrities = new CelebrityModel(this);
     ui->List1->setModel(celebrities);
