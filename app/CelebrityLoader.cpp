@@ -11,6 +11,15 @@ namespace {
 constexpr qint64 kPauseNs = 16'000'000;
 // Lines between two looks at the clock.
 constexpr unsigned kLinesPerLook = 256;
+// Merge moves done each look: more than the items ever need, so that the
+// sorted runs never pile up behind the lines read.
+constexpr std::size_t kMovesPerLook = kLinesPerLook * 32;
+// Items left unsorted at most, when the window is not painting (hidden or
+// minimised) and so never asks for them: sorting them all at the end would
+// freeze it.
+constexpr qsizetype kMaxWaiting = 1 << 17;
+// Merge moves between two hand-overs once every line is read.
+constexpr std::size_t kMovesPerSlice = std::size_t(1) << 20;
 } // namespace
 
 bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressPoint,
@@ -40,8 +49,12 @@ bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressP
                 return false;
             }
             sinceHandOver.start();
-        } else if (--untilLook == 0) {
+        }
+        if (--untilLook == 0) {
             untilLook = kLinesPerLook;
+            model.compact(kMovesPerLook);
+            if (model.waitingCount() >= kMaxWaiting)
+                flushShown();
             if (atPause && sinceHandOver.nsecsElapsed() >= kPauseNs) {
                 if (!atPause()) {
                     flushShown();
@@ -52,9 +65,15 @@ bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressP
         }
     }
     failed = file.failure();
-    finished = true;
     shown = model.itemCount();
     flushShown();
+    // The whole list in one sorted run, so that rows are found at once from
+    // now on; the window goes on handling its input meanwhile.
+    while (model.compact(kMovesPerSlice, true)) {
+        if (atPause && !atPause())
+            return false;
+    }
+    finished = true;
     return true;
 }
 

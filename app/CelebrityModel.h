@@ -33,6 +33,11 @@ public:
     // Announces the items added since the last flush at their sorted places:
     // all of them, or the first so that `upTo` items are announced.
     void flush(qsizetype upTo = std::numeric_limits<qsizetype>::max());
+    // Items added and not announced yet.
+    qsizetype waitingCount() const { return order.waitingCount(); }
+    // Does at most `moves` moves of the order's merging, which changes no
+    // row; true while more is due. With `toOne`, until a row is an index.
+    bool compact(std::size_t moves, bool toOne = false) { return order.compact(moves, toOne); }
 
     // The announced rows whose names begin with the text, case and accents
     // ignored, as [first, last).

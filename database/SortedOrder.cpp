@@ -1,6 +1,7 @@
 #include "SortedOrder.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -8,11 +9,12 @@ namespace database {
 
 namespace {
 
-// Small blocks keep the move on each insertion short; groups of blocks keep a
-// block's split from moving the other blocks. The searches run over separate
-// arrays of last entries.
-constexpr std::size_t kBlockMax = 128;
-constexpr std::size_t kGroupMax = 128;
+// A run is merged into an older one unless the older holds more than this
+// many times its items: each item is then moved a few times in all, and the
+// runs stay few.
+constexpr std::size_t kRunRatio = 2;
+// Rows within this many of the last one found are reached by stepping.
+constexpr qsizetype kStepMax = 256;
 
 std::uint64_t keyPrefix(const char *key, std::size_t n)
 {
@@ -22,7 +24,53 @@ std::uint64_t keyPrefix(const char *key, std::size_t n)
     return prefix;
 }
 
+// The first place in a sorted run whose entry is not below.
+template <typename RunT, typename Below> std::size_t partitionPoint(const RunT &run, Below below)
+{
+    std::size_t first = 0;
+    std::size_t n = run.size();
+    while (n > 0) {
+        const std::size_t half = n / 2;
+        if (below(run[first + half])) {
+            first += half + 1;
+            n -= half + 1;
+        } else {
+            n = half;
+        }
+    }
+    return first;
+}
+
 } // namespace
+
+void SortedOrder::Run::push_back(const Entry &e, Spares &spares)
+{
+    const std::size_t at = skipped + count;
+    if (at % kChunk == 0) {
+        if (spares.empty()) {
+            chunks.emplace_back(new Entry[kChunk]);
+        } else {
+            chunks.push_back(std::move(spares.back()));
+            spares.pop_back();
+        }
+    }
+    chunks[at / kChunk][at % kChunk] = e;
+    ++count;
+}
+
+void SortedOrder::Run::pop_front(Spares &spares)
+{
+    ++skipped;
+    --count;
+    // A merge takes chunks as fast as it empties them: a few spares do.
+    constexpr std::size_t kSparesMax = 8;
+    if (skipped % kChunk == 0) {
+        Chunk &emptied = chunks[skipped / kChunk - 1];
+        if (spares.size() < kSparesMax)
+            spares.push_back(std::move(emptied));
+        emptied.reset();
+    }
+}
 
 void SortedOrder::add(Id id)
 {
@@ -34,22 +82,29 @@ void SortedOrder::add(Id id)
     waiting.push_back({keyPrefix(bytes, 8), keyPrefix(bytes + 8, 8), id});
 }
 
-bool SortedOrder::less(const Entry &a, const Entry &b) const
+int SortedOrder::compare(const Entry &a, const Entry &b) const
 {
     if (a.prefix != b.prefix)
-        return a.prefix < b.prefix;
+        return a.prefix < b.prefix ? -1 : 1;
     // Keys hold no zero byte, so a zero in a prefix is the key's end: a key
     // that ended inside the first prefix equals the other, and so on.
-    if ((a.prefix & 0xFF) != 0 && a.prefix2 != b.prefix2)
-        return a.prefix2 < b.prefix2;
-    if ((a.prefix & 0xFF) != 0 && (a.prefix2 & 0xFF) != 0) {
-        // Both keys go on past sixteen bytes: the names decide, compared by
-        // the same collator, which orders them as their keys.
-        const int c = collation.compareUtf8(arena.nameBytes(a.id), arena.nameBytes(b.id));
-        if (c != 0)
-            return c < 0;
+    if ((a.prefix & 0xFF) != 0) {
+        if (a.prefix2 != b.prefix2)
+            return a.prefix2 < b.prefix2 ? -1 : 1;
+        if ((a.prefix2 & 0xFF) != 0) {
+            // Both keys go on past sixteen bytes: the names decide, compared by
+            // the same collator, which orders them as their keys.
+            const int c = collation.compareUtf8(arena.nameBytes(a.id), arena.nameBytes(b.id));
+            if (c != 0)
+                return c;
+        }
     }
-    return compareTails(a.id, b.id) < 0;
+    if (a.id == b.id)
+        return 0;
+    const int c = compareTails(a.id, b.id);
+    if (c != 0)
+        return c;
+    return a.id < b.id ? -1 : 1;
 }
 
 int SortedOrder::compareTails(Id a, Id b) const
@@ -63,143 +118,168 @@ int SortedOrder::compareTails(Id a, Id b) const
     return collation.compareUtf8(x, y);
 }
 
-void SortedOrder::insertSorted(const Entry &e, std::size_t &fromGroup)
-{
-    startsDirty = true;
-    if (groups.empty()) {
-        Group &first = groups.emplace_back();
-        first.blocks.emplace_back().push_back(e);
-        first.lasts.push_back(e);
-        first.count = 1;
-        groupLasts.push_back(e);
-        return;
-    }
-    const auto cmp = [this](const Entry &x, const Entry &y) { return less(x, y); };
-    // The first group, then block, whose last entry sorts after e: all before
-    // it sort at or before e, so e goes into it behind its equals.
-    std::size_t g = std::size_t(
-        std::upper_bound(groupLasts.begin() + std::ptrdiff_t(fromGroup), groupLasts.end(), e, cmp) -
-        groupLasts.begin());
-    if (g == groups.size())
-        --g;
-    fromGroup = g;
-    Group &group = groups[g];
-    std::size_t b = std::size_t(std::upper_bound(group.lasts.begin(), group.lasts.end(), e, cmp) -
-                                group.lasts.begin());
-    if (b == group.blocks.size())
-        --b;
-    Block &block = group.blocks[b];
-    // Blocks grow by a quarter at a time: doubling would leave much of the
-    // order's memory unused.
-    if (block.size() == block.capacity())
-        block.reserve(std::min(kBlockMax + 1, block.size() + block.size() / 4 + 8));
-    block.insert(std::upper_bound(block.begin(), block.end(), e, cmp), e);
-    group.lasts[b] = block.back();
-    ++group.count;
-    if (block.size() > kBlockMax) {
-        Block upper(block.begin() + kBlockMax / 2, block.end());
-        block.resize(kBlockMax / 2);
-        group.lasts[b] = block.back();
-        group.lasts.insert(group.lasts.begin() + std::ptrdiff_t(b) + 1, upper.back());
-        group.blocks.insert(group.blocks.begin() + std::ptrdiff_t(b) + 1, std::move(upper));
-    }
-    groupLasts[g] = group.lasts.back();
-    if (group.blocks.size() > kGroupMax) {
-        Group upper;
-        const auto half = std::ptrdiff_t(kGroupMax / 2);
-        upper.blocks.assign(std::make_move_iterator(group.blocks.begin() + half),
-                            std::make_move_iterator(group.blocks.end()));
-        upper.lasts.assign(group.lasts.begin() + half, group.lasts.end());
-        group.blocks.resize(std::size_t(half));
-        group.lasts.resize(std::size_t(half));
-        for (const Block &moved : upper.blocks)
-            upper.count += qsizetype(moved.size());
-        group.count -= upper.count;
-        groupLasts[g] = group.lasts.back();
-        groupLasts.insert(groupLasts.begin() + std::ptrdiff_t(g) + 1, upper.lasts.back());
-        groups.insert(groups.begin() + std::ptrdiff_t(g) + 1, std::move(upper));
-    }
-}
-
 void SortedOrder::commit(qsizetype upTo)
 {
     const auto n = std::size_t(std::clamp<qsizetype>(upTo - sorted, 0, qsizetype(waiting.size())));
+    if (n == 0)
+        return;
     const auto end = waiting.begin() + std::ptrdiff_t(n);
-    // In order, each item is sorted in at or after the place of the one
-    // before: the searches start there and touch memory just used, and
-    // equal items keep their arrival order.
-    const auto cmp = [this](const Entry &x, const Entry &y) { return less(x, y); };
-    std::stable_sort(waiting.begin(), end, cmp);
-    std::size_t fromGroup = 0;
+    // Equal names and tails are told apart by arrival, so any sort is stable.
+    std::sort(waiting.begin(), end, [this](const Entry &x, const Entry &y) { return less(x, y); });
+    Run run;
     for (auto e = waiting.begin(); e != end; ++e)
-        insertSorted(*e, fromGroup);
+        run.push_back(*e, spares);
+    runs.push_back(std::move(run));
     sorted += qsizetype(n);
     waiting.erase(waiting.begin(), end);
+    cursorRow = -1;
 }
 
-void SortedOrder::refreshStarts() const
+bool SortedOrder::startMerge(bool toOne)
 {
-    if (!startsDirty && starts.size() == groups.size())
-        return;
-    starts.resize(groups.size());
-    qsizetype row = 0;
-    for (std::size_t i = 0; i < groups.size(); ++i) {
-        starts[i] = row;
-        row += groups[i].count;
+    // The newest pair out of proportion first: small merges are cheap, and
+    // their result may call for the next.
+    for (std::size_t newer = runs.size(); newer-- > 1;) {
+        if (toOne || runs[newer - 1].size() <= kRunRatio * runs[newer].size()) {
+            mergeAt = newer - 1;
+            runs.insert(runs.begin() + std::ptrdiff_t(mergeAt), Run());
+            cursorRow = -1;
+            return true;
+        }
     }
-    startsDirty = false;
+    return false;
 }
 
-qsizetype SortedOrder::rowAt(std::size_t g, std::size_t b, std::size_t i) const
+bool SortedOrder::compact(std::size_t moves, bool toOne)
 {
-    qsizetype row = starts[g] + qsizetype(i);
-    for (std::size_t k = 0; k < b; ++k)
-        row += qsizetype(groups[g].blocks[k].size());
-    return row;
+    for (;;) {
+        if (mergeAt == kNoMerge && !startMerge(toOne))
+            return false;
+        if (moves == 0)
+            return true;
+        cursorRow = -1;
+        Run &out = runs[mergeAt];
+        Run &a = runs[mergeAt + 1];
+        Run &b = runs[mergeAt + 2];
+        for (; moves > 0 && !a.empty() && !b.empty(); --moves) {
+            const Entry &x = a.front();
+            const Entry &y = b.front();
+            // The older run's item first among equals: the order is by arrival.
+            if (y.prefix != x.prefix ? y.prefix < x.prefix : compare(y, x) < 0) {
+                out.push_back(y, spares);
+                b.pop_front(spares);
+            } else {
+                out.push_back(x, spares);
+                a.pop_front(spares);
+            }
+        }
+        for (Run *rest : {&a, &b}) {
+            for (; moves > 0 && !rest->empty(); --moves) {
+                out.push_back(rest->front(), spares);
+                rest->pop_front(spares);
+            }
+        }
+        if (a.empty() && b.empty()) {
+            runs.erase(runs.begin() + std::ptrdiff_t(mergeAt) + 1,
+                       runs.begin() + std::ptrdiff_t(mergeAt) + 3);
+            mergeAt = kNoMerge;
+        }
+    }
+}
+
+std::size_t SortedOrder::lowerBound(const Run &run, const Entry &e) const
+{
+    return partitionPoint(run, [&](const Entry &x) { return less(x, e); });
+}
+
+void SortedOrder::seek(qsizetype row) const
+{
+    const std::size_t count = runs.size();
+    if (cursorRow < 0 || cursor.size() != count || std::abs(row - cursorRow) > kStepMax) {
+        // The row's entry is one of some run's; search the runs together,
+        // halving the widest range of places left at each round. The places
+        // of the row's entry in each run stay within [lo, hi).
+        std::vector<std::size_t> lo(count, 0);
+        std::vector<std::size_t> hi(count);
+        std::vector<std::size_t> at(count);
+        for (std::size_t j = 0; j < count; ++j)
+            hi[j] = runs[j].size();
+        for (;;) {
+            std::size_t widest = 0;
+            for (std::size_t j = 1; j < count; ++j) {
+                if (hi[j] - lo[j] > hi[widest] - lo[widest])
+                    widest = j;
+            }
+            if (hi[widest] == lo[widest]) {
+                cursor = lo;
+                break;
+            }
+            const std::size_t mid = lo[widest] + (hi[widest] - lo[widest]) / 2;
+            const Entry &pivot = runs[widest][mid];
+            qsizetype below = 0;
+            for (std::size_t j = 0; j < count; ++j) {
+                at[j] = j == widest ? mid : lowerBound(runs[j], pivot);
+                below += qsizetype(at[j]);
+            }
+            if (below == row) {
+                cursor = at;
+                break;
+            }
+            for (std::size_t j = 0; j < count; ++j) {
+                if (below < row)
+                    lo[j] = std::max(lo[j], at[j] + (j == widest ? 1 : 0));
+                else
+                    hi[j] = std::min(hi[j], at[j]);
+            }
+        }
+        cursorRow = row;
+        return;
+    }
+    for (; cursorRow < row; ++cursorRow) {
+        std::size_t least = count;
+        for (std::size_t j = 0; j < count; ++j) {
+            if (cursor[j] < runs[j].size() &&
+                (least == count || less(runs[j][cursor[j]], runs[least][cursor[least]])))
+                least = j;
+        }
+        ++cursor[least];
+    }
+    for (; cursorRow > row; --cursorRow) {
+        std::size_t greatest = count;
+        for (std::size_t j = 0; j < count; ++j) {
+            if (cursor[j] > 0 && (greatest == count || less(runs[greatest][cursor[greatest] - 1],
+                                                            runs[j][cursor[j] - 1])))
+                greatest = j;
+        }
+        --cursor[greatest];
+    }
 }
 
 const SortedOrder::Entry &SortedOrder::entryAt(qsizetype row) const
 {
     if (row >= sorted)
         return waiting[std::size_t(row - sorted)];
-    refreshStarts();
-    const std::size_t g =
-        std::size_t(std::upper_bound(starts.begin(), starts.end(), row) - starts.begin()) - 1;
-    auto left = std::size_t(row - starts[g]);
-    for (const Block &block : groups[g].blocks) {
-        if (left < block.size())
-            return block[left];
-        left -= block.size();
+    if (runs.size() == 1)
+        return runs[0][std::size_t(row)];
+    seek(row);
+    const Entry *least = nullptr;
+    for (std::size_t j = 0; j < runs.size(); ++j) {
+        if (cursor[j] < runs[j].size() && (!least || less(runs[j][cursor[j]], *least)))
+            least = &runs[j][cursor[j]];
     }
-    Q_UNREACHABLE();
+    return *least;
 }
 
 qsizetype SortedOrder::rowOf(const Entry &entry) const
 {
-    refreshStarts();
-    const auto cmp = [this](const Entry &x, const Entry &y) { return less(x, y); };
-    // The entry stands among its equals, which may span blocks and groups.
-    auto g = std::size_t(std::lower_bound(groupLasts.begin(), groupLasts.end(), entry, cmp) -
-                         groupLasts.begin());
-    for (bool first = true; g < groups.size(); ++g, first = false) {
-        const Group &group = groups[g];
-        auto b =
-            first
-                ? std::size_t(std::lower_bound(group.lasts.begin(), group.lasts.end(), entry, cmp) -
-                              group.lasts.begin())
-                : 0;
-        for (; b < group.blocks.size(); ++b) {
-            const Block &block = group.blocks[b];
-            for (auto at = std::lower_bound(block.begin(), block.end(), entry, cmp);
-                 at != block.end(); ++at) {
-                if (at->id == entry.id)
-                    return rowAt(g, b, std::size_t(at - block.begin()));
-                if (less(entry, *at))
-                    return -1;
-            }
-        }
+    qsizetype row = 0;
+    bool found = false;
+    for (const Run &run : runs) {
+        const std::size_t at = lowerBound(run, entry);
+        found = found || (at < run.size() && run[at].id == entry.id);
+        row += qsizetype(at);
     }
-    return -1;
+    return found ? row : -1;
 }
 
 int SortedOrder::compareKeyStart(const Entry &e, const std::string &bytes) const
@@ -229,21 +309,14 @@ int SortedOrder::compareKeyStart(const Entry &e, const std::string &bytes) const
 
 qsizetype SortedOrder::partitionRow(const std::string &bytes, bool after) const
 {
-    refreshStarts();
-    const auto below = [&](const Entry &e) {
-        const int c = compareKeyStart(e, bytes);
-        return after ? c <= 0 : c < 0;
-    };
-    const auto g = std::size_t(std::partition_point(groupLasts.begin(), groupLasts.end(), below) -
-                               groupLasts.begin());
-    if (g == groups.size())
-        return sorted;
-    const Group &group = groups[g];
-    const auto b = std::size_t(std::partition_point(group.lasts.begin(), group.lasts.end(), below) -
-                               group.lasts.begin());
-    const Block &block = group.blocks[b];
-    return rowAt(
-        g, b, std::size_t(std::partition_point(block.begin(), block.end(), below) - block.begin()));
+    qsizetype row = 0;
+    for (const Run &run : runs) {
+        row += qsizetype(partitionPoint(run, [&](const Entry &e) {
+            const int c = compareKeyStart(e, bytes);
+            return after ? c <= 0 : c < 0;
+        }));
+    }
+    return row;
 }
 
 std::pair<qsizetype, qsizetype> SortedOrder::rowsStartingWith(QStringView text) const

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,12 +14,15 @@
 // by name in the collation's order, then by tail, then in arrival order, so
 // that an item equal to an earlier one goes after it.
 //
-// The order is kept in small blocks, and the blocks in groups, so that sorting
-// an item in and finding the item at a row both cost a few binary searches and
-// a short move however long the list grows: no step walks or moves all blocks. Added
-// items wait in arrival order until commit() sorts them in; rows past the
-// sorted ones show the waiting items, so that a model can announce them as
-// appended first and as moved to their places after.
+// Added items wait in arrival order until commit() sorts them in; rows past
+// the sorted ones show the waiting items, so that a model can announce them as
+// appended first and as moved to their places after. A commit sorts its items
+// into a run of their own; compact() merges runs in the background of a load,
+// smaller ones first, so that each item is moved a few times in a streaming
+// pass instead of being sorted into one ever larger array at a random place:
+// loading stays linear in time and touches memory in order. The rows are the
+// runs' items merged, found by a search across the runs (or by stepping from
+// the last row asked for); once compacted into one run a row is an index.
 
 namespace database {
 
@@ -37,9 +41,14 @@ public:
     // Sorts the waiting items in, or only the first of them so that `upTo`
     // items are sorted.
     void commit(qsizetype upTo = std::numeric_limits<qsizetype>::max());
+    // Does at most `moves` item moves of merging; true while merges are due.
+    // Due merges keep every run at least twice the size of the next newer
+    // one, or, with `toOne`, leave a single run. Rows stay as they are.
+    bool compact(std::size_t moves, bool toOne = false);
 
     // Items in the order, waiting ones included.
     qsizetype size() const { return sorted + qsizetype(waiting.size()); }
+    qsizetype waitingCount() const { return qsizetype(waiting.size()); }
 
     // An entry of the order: the first sixteen bytes of the name's collation
     // key, big-endian, which decide most comparisons without a look
@@ -65,38 +74,68 @@ public:
     std::pair<qsizetype, qsizetype> rowsStartingWith(QStringView text) const;
 
 private:
-    using Block = std::vector<Entry>;
-    // Consecutive blocks, with the last entry of each for the block search.
-    struct Group
+    // Sorted entries in chunks of a fixed size, taken from the front while
+    // merged into a bigger run, so that a merge frees memory as it fills.
+    using Chunk = std::unique_ptr<Entry[]>;
+    // Chunks a merge emptied, for the runs to fill again: memory handed back
+    // and taken again would be faulted in anew.
+    using Spares = std::vector<Chunk>;
+    class Run
     {
-        std::vector<Block> blocks;
-        std::vector<Entry> lasts;
-        qsizetype count = 0;
+    public:
+        static constexpr std::size_t kChunk = 4096;
+
+        std::size_t size() const { return count; }
+        bool empty() const { return count == 0; }
+        const Entry &operator[](std::size_t i) const
+        {
+            const std::size_t at = skipped + i;
+            return chunks[at / kChunk][at % kChunk];
+        }
+        const Entry &front() const { return (*this)[0]; }
+        void push_back(const Entry &e, Spares &spares);
+        void pop_front(Spares &spares);
+
+    private:
+        std::vector<Chunk> chunks;
+        std::size_t skipped = 0; // taken from the front
+        std::size_t count = 0;
     };
 
-    bool less(const Entry &a, const Entry &b) const;
+    // Negative, zero or positive as a sorts before, as or after b; only an
+    // entry compared with itself is equal.
+    int compare(const Entry &a, const Entry &b) const;
+    bool less(const Entry &a, const Entry &b) const { return compare(a, b) < 0; }
+    int compareTails(Id a, Id b) const;
     // Negative when the entry's key sorts before every key that starts with
     // the bytes, zero when it starts with them, positive when after.
     int compareKeyStart(const Entry &e, const std::string &bytes) const;
     // The first sorted row whose entry is not below the bytes (`after`
     // false) or sorts past them (`after` true).
     qsizetype partitionRow(const std::string &bytes, bool after) const;
-    int compareTails(Id a, Id b) const;
-    // Sorts e in, looking from the group `fromGroup` on; leaves there the
-    // group it went into.
-    void insertSorted(const Entry &e, std::size_t &fromGroup);
-    void refreshStarts() const;
-    // The row of an entry given by its group, block and place in the block.
-    qsizetype rowAt(std::size_t g, std::size_t b, std::size_t i) const;
+    // Entries of a run before the given one.
+    std::size_t lowerBound(const Run &run, const Entry &e) const;
+    // Starts the next due merge; false when none is due.
+    bool startMerge(bool toOne);
+    // Places in each run such that the row's entry is the least of the
+    // entries there, and the places add up to the row.
+    void seek(qsizetype row) const;
 
     const ItemArena &arena;
     Collation collation;
     std::vector<Entry> waiting;
-    std::vector<Group> groups;
-    std::vector<Entry> groupLasts; // the last entry of each group, for the group search
+    // Oldest first. While a merge runs, its output stands at `mergeAt` and
+    // its two inputs right after it.
+    std::vector<Run> runs;
+    Spares spares;
+    std::size_t mergeAt = kNoMerge;
+    static constexpr std::size_t kNoMerge = std::numeric_limits<std::size_t>::max();
     qsizetype sorted = 0;
-    mutable std::vector<qsizetype> starts; // first row of each group
-    mutable bool startsDirty = false;
+
+    // The last row found across the runs, valid until the runs change:
+    // neighbouring rows, as a view paints them, are a step away.
+    mutable std::vector<std::size_t> cursor;
+    mutable qsizetype cursorRow = -1;
 };
 
 } // namespace database

@@ -3,6 +3,7 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 
 // The load on its own, with no window: the file read into the model, the
 // progress points and their status texts, and stopping at a progress point.
@@ -24,6 +25,7 @@ private slots:
     void load_shrunkFile_isComplete();
     void load_stoppedAtSecondPoint_keepsWhatItLoaded();
     void load_longRunOfSkippedLines_pausesForInput();
+    void load_neverShown_keepsFewItemsUnsorted();
 
 private:
     QString writeDb(const QByteArray &bytes);
@@ -249,6 +251,31 @@ void tst_celebrityloader::load_longRunOfSkippedLines_pausesForInput()
     CelebrityLoader stopped(*other);
     QVERIFY(!stopped.load(
         path, [](const QString &) { return true; }, [] { return false; }));
+}
+
+void tst_celebrityloader::load_neverShown_keepsFewItemsUnsorted()
+{
+    // A window that never paints (hidden, minimised) never asks for the
+    // items to be sorted in; left to the end, sorting them all would freeze it.
+    constexpr int kLines = 400000;
+    QByteArray bytes;
+    for (int i = 0; i < kLines; ++i) {
+        bytes +=
+            "Person " + QByteArray::number(100000 + qint64(i) * 7919 % kLines) + ", 1 1 1900,2\r\n";
+    }
+    const QString path = writeDb(bytes);
+    CelebrityLoader loader(*model);
+    qsizetype mostWaiting = 0;
+    QVERIFY(loader.load(path, [&](const QString &) {
+        mostWaiting = std::max(mostWaiting, model->waitingCount());
+        return true;
+    }));
+    QVERIFY2(mostWaiting <= 140000, qPrintable(QString::number(mostWaiting)));
+    QCOMPARE(model->rowCount(), kLines);
+    for (int row = 0; row < kLines; row += 997) {
+        QCOMPARE(model->index(row).data(CelebrityModel::NameRole).toString(),
+                 QStringLiteral("Person ") + QString::number(100000 + row));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_celebrityloader)

@@ -48,7 +48,9 @@ private slots:
     void selection_data();
     void selection();
 
+    void order_matchesStableCollatedSort_data();
     void order_matchesStableCollatedSort();
+    void collation_ignoresCaseAndSetsAccentsBeside();
     void order_rowsFollowItemsAcrossCommits();
     void prefixKey_startsEveryLongerTextsKey();
     void order_sortsTheSharedTableOfNames();
@@ -473,24 +475,76 @@ std::vector<Line> sampleLines(int count)
 
 } // namespace
 
+void tst_database::order_matchesStableCollatedSort_data()
+{
+    QTest::addColumn<int>("commitEvery");
+    QTest::addColumn<int>("movesPerCommit");
+    QTest::addColumn<bool>("toOne");
+    // clang-format off
+    QTest::newRow("one commit")             << 0   << 0       << false;
+    QTest::newRow("runs never merged")      << 97  << 0       << false;
+    QTest::newRow("merges cut short")       << 97  << 61      << false;
+    QTest::newRow("merges as they fall due") << 97  << 1000000 << false;
+    QTest::newRow("merged into one run")    << 389 << 150     << true;
+    // clang-format on
+}
+
 void tst_database::order_matchesStableCollatedSort()
 {
-    const std::vector<Line> lines = sampleLines(40000);
+    QFETCH(int, commitEvery);
+    QFETCH(int, movesPerCommit);
+    QFETCH(bool, toOne);
+    const std::vector<Line> lines = sampleLines(12000);
     ItemArena arena;
     SortedOrder order(arena);
+    const auto check = [&] {
+        const qsizetype count = order.size() - order.waitingCount();
+        const std::vector<int> expected =
+            referenceOrder(std::vector<Line>(lines.begin(), lines.begin() + count));
+        // Rows as a view asks for them: down, up, and jumping about.
+        for (qsizetype row = 0; row < count; ++row)
+            QCOMPARE(int(order.idAt(row)), expected[std::size_t(row)]);
+        for (qsizetype row = count; row-- > 0;)
+            QCOMPARE(int(order.idAt(row)), expected[std::size_t(row)]);
+        for (qsizetype i = 0; i < count; i += 13) {
+            const qsizetype row = i * 7919 % count;
+            QCOMPARE(int(order.idAt(row)), expected[std::size_t(row)]);
+            QCOMPARE(order.rowOf(order.entryAt(row)), row);
+        }
+        const auto [first, last] = order.rowsStartingWith(u"bob");
+        qsizetype bobs = 0;
+        for (qsizetype i = 0; i < count; ++i)
+            bobs += lines[std::size_t(i)].name.toLower().startsWith("bob") ? 1 : 0;
+        QCOMPARE(last - first, bobs);
+        if (bobs > 0)
+            QVERIFY(arena.nameBytes(order.idAt(first)).startsWith("bob") ||
+                    arena.nameBytes(order.idAt(first)).startsWith("Bob"));
+    };
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto id = arena.append(lines[i].name, lines[i].tail);
         QVERIFY(id);
         order.add(*id);
-        if (i % 37 == 0)
+        if (commitEvery > 0 && i % std::size_t(commitEvery) == 0) {
             order.commit();
+            order.compact(std::size_t(movesPerCommit));
+            if (i % std::size_t(commitEvery * 31) == 0) {
+                check();
+                if (QTest::currentTestFailed())
+                    return;
+            }
+        }
     }
     order.commit();
-    const std::vector<int> expected = referenceOrder(lines);
+    if (toOne) {
+        while (order.compact(std::size_t(movesPerCommit), true)) {
+        }
+    }
     QCOMPARE(order.size(), qsizetype(lines.size()));
-    for (std::size_t row = 0; row < expected.size(); ++row)
-        QCOMPARE(int(order.idAt(qsizetype(row))), expected[row]);
+    check();
+}
 
+void tst_database::collation_ignoresCaseAndSetsAccentsBeside()
+{
     // Accents beside their base letters, letter case ignored.
     QVERIFY(Collation().compareUtf8("Émile", "Emilf") < 0);
     QVERIFY(Collation().compareUtf8("anna", "ANNB") < 0);
