@@ -2,7 +2,7 @@
 
 #include "CelebrityModel.h"
 #include "database/DbFile.h"
-#include "database/LineParser.h"
+#include "database/ParseAhead.h"
 
 #include <QElapsedTimer>
 
@@ -18,6 +18,8 @@ constexpr std::size_t kMovesPerLook = kLinesPerLook * 32;
 // minimised) and so never asks for them: sorting them all at the end would
 // freeze it.
 constexpr qsizetype kMaxWaiting = 1 << 17;
+// The longest wait for the next lines before looking whether the window is due.
+constexpr std::chrono::milliseconds kWaitForLines{4};
 // Merge moves between two hand-overs once every line is read.
 constexpr std::size_t kMovesPerSlice = std::size_t(1) << 20;
 } // namespace
@@ -27,44 +29,50 @@ bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressP
 {
     finished = false;
     shown = model.itemCount();
-    database::DbFile file(path);
+    // Reading, parsing and the names' key starts go on on a second core;
+    // storing, counting, sorting and showing stay here, so that every
+    // progress point sees what a load on this thread alone would.
+    database::ParseAhead lines(path);
     // Lines of the sample average 36 bytes; room for more than that costs
     // address space only until it is used.
-    model.reserve(file.size() / 24, file.size());
-    database::LineParser parser;
+    model.reserve(lines.fileSize() / 24, lines.fileSize());
 
-    QByteArrayView line;
-    database::Encoding encoding;
+    database::ParseAhead::Line line;
     QElapsedTimer sinceHandOver;
     sinceHandOver.start();
     unsigned untilLook = kLinesPerLook;
-    while (file.readLine(line, encoding)) {
-        if (const auto parts = parser.parse(line, encoding))
-            model.append(parts->name, parts->tail);
-        if (isProgressCount(model.itemCount())) {
-            shown = model.itemCount();
-            if (!atProgressPoint(statusText())) {
-                // Stopped: the list keeps what the last point counted.
-                flushShown();
-                return false;
-            }
-            sinceHandOver.start();
-        }
-        if (--untilLook == 0) {
-            untilLook = kLinesPerLook;
-            model.compact(kMovesPerLook);
-            if (model.waitingCount() >= kMaxWaiting)
-                flushShown();
-            if (atPause && sinceHandOver.nsecsElapsed() >= kPauseNs) {
-                if (!atPause()) {
+    for (;;) {
+        const auto got = lines.next(line, kWaitForLines);
+        if (got == database::ParseAhead::Next::End)
+            break;
+        if (got == database::ParseAhead::Next::Line) {
+            if (line.isItem)
+                model.append(line.name, line.tail, line.key);
+            if (isProgressCount(model.itemCount())) {
+                shown = model.itemCount();
+                if (!atProgressPoint(statusText())) {
+                    // Stopped: the list keeps what the last point counted.
                     flushShown();
                     return false;
                 }
                 sinceHandOver.start();
             }
+            if (--untilLook != 0)
+                continue;
+        }
+        untilLook = kLinesPerLook;
+        model.compact(kMovesPerLook);
+        if (model.waitingCount() >= kMaxWaiting)
+            flushShown();
+        if (atPause && sinceHandOver.nsecsElapsed() >= kPauseNs) {
+            if (!atPause()) {
+                flushShown();
+                return false;
+            }
+            sinceHandOver.start();
         }
     }
-    failed = file.failure();
+    failed = lines.failure();
     shown = model.itemCount();
     flushShown();
     // The whole list in one sorted run, so that rows are found at once from

@@ -9,13 +9,14 @@
 class CelebrityModel;
 
 // Reads db.txt into the celebrity list, one line at a time, on the caller's
-// thread. The window is handed control at each progress point, where the
-// status text is current; it repaints (at most once a frame) and handles
-// input there, and says whether the load goes on. The items counted at the
-// last progress point are sorted in and announced only when the window is
-// about to show them (flushShown), not at every point: a big file passes
-// hundreds of thousands of points, and the window shows a few dozen frames.
-// The loader itself touches no widget.
+// thread; the file is read and parsed a little ahead on a second one, which
+// changes nothing the window can see. The window is handed control at each
+// progress point, where the status text is current; it repaints (at most
+// once a frame) and handles input there, and says whether the load goes on.
+// The items counted at the last progress point are sorted in and announced
+// only when the window is about to show them (flushShown), not at every
+// point: a big file passes hundreds of thousands of points, and the window
+// shows a few dozen frames. The loader itself touches no widget.
 class CelebrityLoader
 {
 public:

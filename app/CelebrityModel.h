@@ -6,6 +6,7 @@
 #include <QAbstractListModel>
 
 #include <limits>
+#include <optional>
 
 // The celebrity list as a model: each row's display text is the whole list
 // item, built when asked for. Items are added in bulk and announced at
@@ -30,6 +31,9 @@ public:
     void reserve(qint64 lines, qint64 bytes);
     // Adds an item, announced at the next flush. False when it cannot be stored.
     bool append(QByteArrayView nameUtf8, QByteArrayView tailUtf8);
+    // The same, with the name's key start worked out already.
+    bool append(QByteArrayView nameUtf8, QByteArrayView tailUtf8,
+                database::SortedOrder::KeyStart key);
     // Announces the items added since the last flush at their sorted places:
     // all of them, or the first so that `upTo` items are announced.
     void flush(qsizetype upTo = std::numeric_limits<qsizetype>::max());
@@ -44,6 +48,8 @@ public:
     std::pair<int, int> rowsStartingWith(QStringView text) const;
 
 private:
+    std::optional<database::ItemArena::Id> store(QByteArrayView nameUtf8, QByteArrayView tailUtf8);
+
     database::ItemArena items;
     database::SortedOrder order{items};
     int rows = 0;

@@ -63,7 +63,7 @@ void SortedOrder::Run::pop_front(Spares &spares)
     ++skipped;
     --count;
     // A merge takes chunks as fast as it empties them: a few spares do.
-    constexpr std::size_t kSparesMax = 8;
+    constexpr std::size_t kSparesMax = 2;
     if (skipped % kChunk == 0) {
         Chunk &emptied = chunks[skipped / kChunk - 1];
         if (spares.size() < kSparesMax)
@@ -72,14 +72,14 @@ void SortedOrder::Run::pop_front(Spares &spares)
     }
 }
 
-void SortedOrder::add(Id id)
+SortedOrder::KeyStart SortedOrder::keyStart(const Collation &collation, QByteArrayView nameUtf8)
 {
     // Only the first sixteen bytes of the key are kept, so only they are
     // worked out.
     unsigned char start[16] = {};
-    collation.sortKeyStartUtf8(arena.nameBytes(id), start, sizeof start);
+    collation.sortKeyStartUtf8(nameUtf8, start, sizeof start);
     const auto *bytes = reinterpret_cast<const char *>(start);
-    waiting.push_back({keyPrefix(bytes, 8), keyPrefix(bytes + 8, 8), id});
+    return {keyPrefix(bytes, 8), keyPrefix(bytes + 8, 8)};
 }
 
 int SortedOrder::compare(const Entry &a, const Entry &b) const

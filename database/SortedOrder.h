@@ -36,8 +36,20 @@ public:
     SortedOrder(const SortedOrder &) = delete;
     SortedOrder &operator=(const SortedOrder &) = delete;
 
-    // Adds an item of the arena to the waiting ones.
-    void add(Id id);
+    // The first sixteen bytes of a name's collation key, big-endian: they
+    // decide most comparisons without a look at the name.
+    struct KeyStart
+    {
+        std::uint64_t prefix;
+        std::uint64_t prefix2;
+    };
+    // Worked out with a collation of the caller's, so that any thread can.
+    static KeyStart keyStart(const Collation &collation, QByteArrayView nameUtf8);
+
+    // Adds an item of the arena to the waiting ones; with its name's key
+    // start when the caller has worked it out already.
+    void add(Id id) { add(id, keyStart(collation, arena.nameBytes(id))); }
+    void add(Id id, KeyStart key) { waiting.push_back({key.prefix, key.prefix2, id}); }
     // Sorts the waiting items in, or only the first of them so that `upTo`
     // items are sorted.
     void commit(qsizetype upTo = std::numeric_limits<qsizetype>::max());
@@ -50,20 +62,23 @@ public:
     qsizetype size() const { return sorted + qsizetype(waiting.size()); }
     qsizetype waitingCount() const { return qsizetype(waiting.size()); }
 
-    // An entry of the order: the first sixteen bytes of the name's collation
-    // key, big-endian, which decide most comparisons without a look
-    // elsewhere, and the item. Names alike in those bytes are compared in
-    // full, then their tails; nothing else is kept, so an item costs the
-    // order 24 bytes.
+    // An entry of the order: the name's key start and the item. Names alike
+    // in those bytes are compared in full, then their tails; nothing else is
+    // kept, and nothing pads it, so an item costs the order 20 bytes.
+#pragma pack(push, 4)
     struct Entry
     {
         std::uint64_t prefix;
         std::uint64_t prefix2;
         Id id;
     };
+#pragma pack(pop)
 
     // The item at a row: sorted rows first, then the waiting ones.
-    Id idAt(qsizetype row) const { return entryAt(row).id; }
+    Id idAt(qsizetype row) const
+    {
+        return entryAt(row).id;
+    }
     const Entry &entryAt(qsizetype row) const;
     // The row of a sorted item; -1 for one not in the order.
     qsizetype rowOf(const Entry &entry) const;
@@ -105,7 +120,10 @@ private:
     // Negative, zero or positive as a sorts before, as or after b; only an
     // entry compared with itself is equal.
     int compare(const Entry &a, const Entry &b) const;
-    bool less(const Entry &a, const Entry &b) const { return compare(a, b) < 0; }
+    bool less(const Entry &a, const Entry &b) const
+    {
+        return compare(a, b) < 0;
+    }
     int compareTails(Id a, Id b) const;
     // Negative when the entry's key sorts before every key that starts with
     // the bytes, zero when it starts with them, positive when after.

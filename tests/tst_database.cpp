@@ -4,6 +4,7 @@
 #include "database/ItemText.h"
 #include "database/LineParser.h"
 #include "database/Location.h"
+#include "database/ParseAhead.h"
 #include "database/PlatformText.h"
 #include "database/Selection.h"
 #include "database/SortedOrder.h"
@@ -38,6 +39,9 @@ private slots:
     void readLines();
     void readLines_longLineAcrossBlocks();
     void readLines_crLfSplitAcrossBlocks();
+    void parseAhead_givesTheLinesAsReadHere_data();
+    void parseAhead_givesTheLinesAsReadHere();
+    void parseAhead_stoppedEarly_endsAtOnce();
     void lookup_firstRegularFileWins_data();
     void lookup_firstRegularFileWins();
     void open_failures_areNamed_data();
@@ -262,6 +266,90 @@ void tst_database::readLines_crLfSplitAcrossBlocks()
     QVERIFY(file.readLine(line, encoding));
     QCOMPARE(line, "z");
     QVERIFY(!file.readLine(line, encoding));
+}
+
+void tst_database::parseAhead_givesTheLinesAsReadHere_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray many;
+    for (int i = 0; i < 10000; ++i)
+        many += (i % 7 == 0 ? "# " : "") + QByteArray("Name ") +
+                QByteArray::number(i * 7919 % 10007) + ", 1 2 1900,3\r\n";
+    // clang-format off
+    QTest::newRow("kinds of lines")  << QByteArray("Bj\xC3\xB6rk, 1 1 1900,2\r\nZo\xEB, 2 2 1902,4\nno comma\r#, x\r  Eve  ,\r\n\r\n(x), 1");
+    QTest::newRow("batches of many") << many;
+    QTest::newRow("huge lines")      << "a, 1\r\nb, " + QByteArray(3 << 20, '7') + "\r\nc, 2\r\n" + QByteArray(3 << 20, 'x') + ", 3\r\nd, 4";
+    QTest::newRow("UTF-16")          << utf16(QString::fromUtf8("Janáček, 1 1 1900,2\r\n# x, 1\r\nČapek, 2"), true);
+    QTest::newRow("empty file")      << QByteArray();
+    // clang-format on
+}
+
+void tst_database::parseAhead_givesTheLinesAsReadHere()
+{
+    QFETCH(QByteArray, bytes);
+    const QString path = writeFile(QStringLiteral("ahead.txt"), bytes);
+    DbFile file(path);
+    LineParser parser;
+    Collation collation;
+    ParseAhead ahead(path);
+    QCOMPARE(ahead.fileSize(), qint64(bytes.size()));
+    QByteArrayView line;
+    Encoding encoding;
+    ParseAhead::Line got;
+    int lines = 0;
+    const auto next = [&] {
+        ParseAhead::Next n;
+        while ((n = ahead.next(got, std::chrono::milliseconds(50))) == ParseAhead::Next::NotYet) {
+        }
+        return n;
+    };
+    while (file.readLine(line, encoding)) {
+        ++lines;
+        QCOMPARE(next(), ParseAhead::Next::Line);
+        const auto parts = parser.parse(line, encoding);
+        QCOMPARE(got.isItem, parts.has_value());
+        if (!parts)
+            continue;
+        QCOMPARE(got.name, parts->name);
+        QCOMPARE(got.tail, parts->tail);
+        const auto key = SortedOrder::keyStart(collation, parts->name);
+        QVERIFY(got.key.prefix == key.prefix && got.key.prefix2 == key.prefix2);
+    }
+    QCOMPARE(next(), ParseAhead::Next::End);
+    QCOMPARE(next(), ParseAhead::Next::End);
+    QCOMPARE(ahead.failure(), file.failure());
+    QVERIFY(lines > 0 || bytes.isEmpty());
+}
+
+void tst_database::parseAhead_stoppedEarly_endsAtOnce()
+{
+    QByteArray bytes;
+    for (int i = 0; i < 200000; ++i)
+        bytes += "Name " + QByteArray::number(i) + ", 1 2 1900,3\r\n";
+    const QString path = writeFile(QStringLiteral("stopped.txt"), bytes);
+    QElapsedTimer clock;
+    clock.start();
+    for (int read : {0, 1, 5000}) {
+        // Destroyed with the reading thread ahead, waiting, or not started.
+        ParseAhead ahead(path);
+        ParseAhead::Line line;
+        for (int i = 0; i < read;) {
+            if (ahead.next(line, std::chrono::milliseconds(50)) == ParseAhead::Next::Line)
+                ++i;
+        }
+    }
+    // Reading the whole file three times would take far longer.
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+
+    // A file that is not there ends at once, and says why.
+    ParseAhead missing(dir.filePath(QStringLiteral("nothing-here.txt")));
+    ParseAhead::Line line;
+    ParseAhead::Next n;
+    while ((n = missing.next(line, std::chrono::milliseconds(50))) == ParseAhead::Next::NotYet) {
+    }
+    QCOMPARE(n, ParseAhead::Next::End);
+    QCOMPARE(missing.failure(), ReadFailure::NotFound);
+    QCOMPARE(missing.fileSize(), qint64(0));
 }
 
 void tst_database::lookup_firstRegularFileWins_data()
