@@ -2,11 +2,14 @@
 
 #include "LineParser.h"
 
+#include <algorithm>
+
 namespace database {
 
 namespace {
 // Lines a batch holds, and the text after which it goes early (long lines).
 constexpr std::size_t kBatchLines = 4096;
+constexpr std::size_t kFirstBatchLines = 128;
 constexpr std::size_t kBatchText = std::size_t(1) << 20;
 // Batches in flight: enough for the threads not to wait on each other.
 constexpr int kBatches = 4;
@@ -60,6 +63,7 @@ void ParseAhead::run()
     LineParser parser;
     QByteArrayView line;
     Encoding encoding;
+    std::size_t batchLines = kFirstBatchLines;
     Batch *batch = emptyBatch();
     if (!batch)
         return;
@@ -74,7 +78,9 @@ void ParseAhead::run()
             r.key = SortedOrder::keyStart(collation, parts->name);
         }
         batch->lines.push_back(r);
-        if (batch->lines.size() >= kBatchLines || batch->text.size() >= kBatchText) {
+        if (batch->lines.size() >= batchLines || batch->text.size() >= kBatchText) {
+            // Small batches first, so that the first lines show at once.
+            batchLines = std::min(kBatchLines, batchLines * 2);
             handOver(batch);
             batch = emptyBatch();
             if (!batch)

@@ -73,14 +73,20 @@ protected:
     }
 
     // Runs `step` each time the window lets its events run, with the number
-    // of that moment (1 is the one before the load begins).
+    // of that moment (1 is the one before the load begins, 2 the first
+    // progress point). While the first lines are being read the window may
+    // handle its events too, as often as a slow start makes it: those moments
+    // are not counted, so that the numbers stay the same on a busy machine.
     void atEachEventPass(std::function<void(int)> step)
     {
         ticker = std::make_unique<QTimer>();
         ticker->setInterval(0);
         auto pass = std::make_shared<int>(0);
-        QObject::connect(ticker.get(), &QTimer::timeout, ticker.get(),
-                         [pass, step] { step(++*pass); });
+        QObject::connect(ticker.get(), &QTimer::timeout, ticker.get(), [this, pass, step] {
+            if (*pass == 1 && label("stat")->text() == QStringLiteral("Loading..."))
+                return;
+            step(++*pass);
+        });
         ticker->start();
     }
 
