@@ -165,7 +165,7 @@ bool SortedOrder::compact(std::size_t moves, bool toOne)
             const Entry &x = a.front();
             const Entry &y = b.front();
             // The older run's item first among equals: the order is by arrival.
-            if (y.prefix != x.prefix ? y.prefix < x.prefix : compare(y, x) < 0) {
+            if (less(y, x)) {
                 out.push_back(y, spares);
                 b.pop_front(spares);
             } else {
