@@ -1,7 +1,6 @@
 #include "CelebrityLoader.h"
 
 #include "CelebrityModel.h"
-#include "database/DbFile.h"
 #include "database/ParseAhead.h"
 
 #include <QElapsedTimer>

@@ -31,27 +31,13 @@ void CelebrityModel::reserve(qint64 lines, qint64 bytes)
     items.reserve(lines, bytes);
 }
 
-std::optional<database::ItemArena::Id> CelebrityModel::store(QByteArrayView nameUtf8,
-                                                             QByteArrayView tailUtf8)
-{
-    // Qt's models count rows in an int.
-    if (items.size() >= std::numeric_limits<int>::max())
-        return std::nullopt;
-    return items.append(nameUtf8, tailUtf8);
-}
-
-bool CelebrityModel::append(QByteArrayView nameUtf8, QByteArrayView tailUtf8)
-{
-    const auto id = store(nameUtf8, tailUtf8);
-    if (id)
-        order.add(*id);
-    return id.has_value();
-}
-
 bool CelebrityModel::append(QByteArrayView nameUtf8, QByteArrayView tailUtf8,
                             database::SortedOrder::KeyStart key)
 {
-    const auto id = store(nameUtf8, tailUtf8);
+    // Qt's models count rows in an int.
+    if (items.size() >= std::numeric_limits<int>::max())
+        return false;
+    const auto id = items.append(nameUtf8, tailUtf8);
     if (id)
         order.add(*id, key);
     return id.has_value();

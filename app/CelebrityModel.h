@@ -6,7 +6,6 @@
 #include <QAbstractListModel>
 
 #include <limits>
-#include <optional>
 
 // The celebrity list as a model: each row's display text is the whole list
 // item, built when asked for. Items are added in bulk and announced at
@@ -30,8 +29,7 @@ public:
     // Room for a file of this size with this many lines, to spare regrowth.
     void reserve(qint64 lines, qint64 bytes);
     // Adds an item, announced at the next flush. False when it cannot be stored.
-    bool append(QByteArrayView nameUtf8, QByteArrayView tailUtf8);
-    // The same, with the name's key start worked out already.
+    // The name's key start comes worked out already (SortedOrder::keyStart).
     bool append(QByteArrayView nameUtf8, QByteArrayView tailUtf8,
                 database::SortedOrder::KeyStart key);
     // Announces the items added since the last flush at their sorted places:
@@ -48,8 +46,6 @@ public:
     std::pair<int, int> rowsStartingWith(QStringView text) const;
 
 private:
-    std::optional<database::ItemArena::Id> store(QByteArrayView nameUtf8, QByteArrayView tailUtf8);
-
     database::ItemArena items;
     database::SortedOrder order{items};
     int rows = 0;

@@ -192,6 +192,17 @@ std::size_t SortedOrder::lowerBound(const Run &run, const Entry &e) const
     return partitionPoint(run, [&](const Entry &x) { return less(x, e); });
 }
 
+std::size_t SortedOrder::leastAtCursor() const
+{
+    std::size_t least = runs.size();
+    for (std::size_t j = 0; j < runs.size(); ++j) {
+        if (cursor[j] < runs[j].size() &&
+            (least == runs.size() || less(runs[j][cursor[j]], runs[least][cursor[least]])))
+            least = j;
+    }
+    return least;
+}
+
 void SortedOrder::seek(qsizetype row) const
 {
     const std::size_t count = runs.size();
@@ -235,15 +246,8 @@ void SortedOrder::seek(qsizetype row) const
         cursorRow = row;
         return;
     }
-    for (; cursorRow < row; ++cursorRow) {
-        std::size_t least = count;
-        for (std::size_t j = 0; j < count; ++j) {
-            if (cursor[j] < runs[j].size() &&
-                (least == count || less(runs[j][cursor[j]], runs[least][cursor[least]])))
-                least = j;
-        }
-        ++cursor[least];
-    }
+    for (; cursorRow < row; ++cursorRow)
+        ++cursor[leastAtCursor()];
     for (; cursorRow > row; --cursorRow) {
         std::size_t greatest = count;
         for (std::size_t j = 0; j < count; ++j) {
@@ -262,12 +266,8 @@ const SortedOrder::Entry &SortedOrder::entryAt(qsizetype row) const
     if (runs.size() == 1)
         return runs[0][std::size_t(row)];
     seek(row);
-    const Entry *least = nullptr;
-    for (std::size_t j = 0; j < runs.size(); ++j) {
-        if (cursor[j] < runs[j].size() && (!least || less(runs[j][cursor[j]], *least)))
-            least = &runs[j][cursor[j]];
-    }
-    return *least;
+    const std::size_t j = leastAtCursor();
+    return runs[j][cursor[j]];
 }
 
 qsizetype SortedOrder::rowOf(const Entry &entry) const

@@ -140,6 +140,8 @@ private:
     // Places in each run such that the row's entry is the least of the
     // entries there, and the places add up to the row.
     void seek(qsizetype row) const;
+    // The run whose entry at the cursor is the least: the cursor's row's.
+    std::size_t leastAtCursor() const;
 
     const ItemArena &arena;
     Collation collation;

@@ -268,6 +268,17 @@ void tst_database::readLines_crLfSplitAcrossBlocks()
     QVERIFY(!file.readLine(line, encoding));
 }
 
+namespace {
+// The next line or the end, however long the reading thread takes.
+ParseAhead::Next nextLine(ParseAhead &ahead, ParseAhead::Line &line)
+{
+    ParseAhead::Next n;
+    while ((n = ahead.next(line, std::chrono::milliseconds(50))) == ParseAhead::Next::NotYet) {
+    }
+    return n;
+}
+} // namespace
+
 void tst_database::parseAhead_givesTheLinesAsReadHere_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -297,12 +308,7 @@ void tst_database::parseAhead_givesTheLinesAsReadHere()
     Encoding encoding;
     ParseAhead::Line got;
     int lines = 0;
-    const auto next = [&] {
-        ParseAhead::Next n;
-        while ((n = ahead.next(got, std::chrono::milliseconds(50))) == ParseAhead::Next::NotYet) {
-        }
-        return n;
-    };
+    const auto next = [&] { return nextLine(ahead, got); };
     while (file.readLine(line, encoding)) {
         ++lines;
         QCOMPARE(next(), ParseAhead::Next::Line);
@@ -333,10 +339,8 @@ void tst_database::parseAhead_stoppedEarly_endsAtOnce()
         // Destroyed with the reading thread ahead, waiting, or not started.
         ParseAhead ahead(path);
         ParseAhead::Line line;
-        for (int i = 0; i < read;) {
-            if (ahead.next(line, std::chrono::milliseconds(50)) == ParseAhead::Next::Line)
-                ++i;
-        }
+        for (int i = 0; i < read; ++i)
+            QCOMPARE(nextLine(ahead, line), ParseAhead::Next::Line);
     }
     // Reading the whole file three times would take far longer.
     QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
@@ -344,10 +348,7 @@ void tst_database::parseAhead_stoppedEarly_endsAtOnce()
     // A file that is not there ends at once, and says why.
     ParseAhead missing(dir.filePath(QStringLiteral("nothing-here.txt")));
     ParseAhead::Line line;
-    ParseAhead::Next n;
-    while ((n = missing.next(line, std::chrono::milliseconds(50))) == ParseAhead::Next::NotYet) {
-    }
-    QCOMPARE(n, ParseAhead::Next::End);
+    QCOMPARE(nextLine(missing, line), ParseAhead::Next::End);
     QCOMPARE(missing.failure(), ReadFailure::NotFound);
     QCOMPARE(missing.fileSize(), qint64(0));
 }
