@@ -2,6 +2,11 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <io.h>
+
 #include <vector>
 
 namespace platform {
@@ -37,6 +42,26 @@ bool startMaximised(std::u16string_view commandLine)
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return true;
+}
+
+void markRunning(std::u16string_view name)
+{
+    const std::u16string zeroEnded(name);
+    // The handle stays open until the process ends, which closes it.
+    CreateMutexW(nullptr, FALSE, wide(zeroEnded));
+}
+
+namespace {
+UINT consoleCodePage = 0;
+} // namespace
+
+void writeUtf8Output()
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    consoleCodePage = GetConsoleOutputCP();
+    if (consoleCodePage != 0 && consoleCodePage != CP_UTF8 && SetConsoleOutputCP(CP_UTF8))
+        std::atexit([] { SetConsoleOutputCP(consoleCodePage); });
 }
 
 unsigned ansiCodePage()

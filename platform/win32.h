@@ -15,6 +15,16 @@ namespace platform {
 // the process could not be started.
 bool startMaximised(std::u16string_view commandLine);
 
+// Marks this process as a running copy of the program for as long as it lives:
+// a named mutex, which the installer and uninstaller look for so that they
+// can ask the user to close the program before replacing or removing it.
+void markRunning(std::u16string_view name);
+
+// Standard output and error as the bytes the program writes: no carriage
+// return put before each line feed, and UTF-8 shown as such in a console
+// (whose code page is set back when the program ends).
+void writeUtf8Output();
+
 // The system's ANSI code page (1252 on a Western European Windows).
 unsigned ansiCodePage();
 

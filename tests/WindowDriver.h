@@ -77,6 +77,8 @@ protected:
     // progress point). While the first lines are being read the window may
     // handle its events too, as often as a slow start makes it: those moments
     // are not counted, so that the numbers stay the same on a busy machine.
+    // A user acts on what the window shows: it is painted before each step,
+    // whatever order the platform delivers its events in.
     void atEachEventPass(std::function<void(int)> step)
     {
         ticker = std::make_unique<QTimer>();
@@ -85,6 +87,7 @@ protected:
         QObject::connect(ticker.get(), &QTimer::timeout, ticker.get(), [this, pass, step] {
             if (*pass == 1 && label("stat")->text() == QStringLiteral("Loading..."))
                 return;
+            window->repaint();
             step(++*pass);
         });
         ticker->start();

@@ -139,6 +139,7 @@ void tst_accessible::rows_keepTheirIdentityAsRowsAreSortedIn()
     atEachEventPass([&](int pass) {
         if (pass == 2) {
             first = listInterface()->child(0);
+            QVERIFY(first);
             QCOMPARE(first->text(QAccessible::Name), QStringLiteral("Zed"));
         }
     });

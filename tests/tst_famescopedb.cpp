@@ -150,7 +150,7 @@ void tst_famescopedb::check_exitStatuses_data()
 {
     QTest::addColumn<QString>("what");
     QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("stderr");
+    QTest::addColumn<QString>("message");
     // clang-format off
     QTest::newRow("the sample")   << "sample"  << 0 << "";
     QTest::newRow("a problem")    << "problem" << 1 << "";
@@ -163,7 +163,7 @@ void tst_famescopedb::check_exitStatuses()
 {
     QFETCH(QString, what);
     QFETCH(int, status);
-    QFETCH(QString, stderr);
+    QFETCH(QString, message);
     QString path = QStringLiteral(FAMESCOPE_SAMPLE_DB);
     if (what == QLatin1String("problem"))
         path = write(QStringLiteral("problem.txt"), "Mara, 7 28 1900,7");
@@ -173,7 +173,7 @@ void tst_famescopedb::check_exitStatuses()
         path = dir.path();
     const Run r = run({QStringLiteral("check"), path});
     QCOMPARE(r.status, status);
-    QVERIFY2(QString::fromUtf8(r.err).contains(stderr), r.err.constData());
+    QVERIFY2(QString::fromUtf8(r.err).contains(message), r.err.constData());
 }
 
 void tst_famescopedb::check_textAndSummary()

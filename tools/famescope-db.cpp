@@ -14,6 +14,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -21,6 +22,10 @@
 #include <QTextStream>
 
 #include <cstdio>
+
+#ifdef Q_OS_WIN
+#include "platform/win32.h"
+#endif
 
 namespace {
 
@@ -72,7 +77,8 @@ int usageError(const QString &message)
 
 int cannotRead(const QString &path, database::ReadFailure failure)
 {
-    writeLine(QStringLiteral("famescope-db: %1: %2").arg(path, database::failureName(failure)),
+    writeLine(QStringLiteral("famescope-db: %1: %2")
+                  .arg(QDir::toNativeSeparators(path), database::failureName(failure)),
               stderr);
     return kFailure;
 }
@@ -176,7 +182,9 @@ int build(const QStringList &args)
         return usageError(QStringLiteral("build takes TSV and an optional OUT"));
     QFile in(files[0]);
     if (!in.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        writeLine(QStringLiteral("famescope-db: cannot read %1").arg(files[0]), stderr);
+        writeLine(
+            QStringLiteral("famescope-db: cannot read %1").arg(QDir::toNativeSeparators(files[0])),
+            stderr);
         return kFailure;
     }
     QByteArray out;
@@ -321,8 +329,9 @@ int match(const QStringList &args)
     }
     writeLine(QStringLiteral("You (%1 %2 %3): Life Path %4, Attitude %5")
                   .arg(dayText, monthText, yearText, *lifePath, *attitude));
-    writeLine(
-        QStringLiteral("Most compatible of %1 celebrities in %2:").arg(result.items).arg(path));
+    writeLine(QStringLiteral("Most compatible of %1 celebrities in %2:")
+                  .arg(result.items)
+                  .arg(QDir::toNativeSeparators(path)));
     int rank = 0;
     for (const database::MatchEntry &e : result.top) {
         writeLine(QStringLiteral("%1. %2 %3 (born%4; Life Path %5, Attitude %6)")
@@ -338,6 +347,9 @@ int match(const QStringList &args)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+#ifdef Q_OS_WIN
+    platform::writeUtf8Output();
+#endif
     QCoreApplication::setApplicationName(QStringLiteral("famescope-db"));
     QCoreApplication::setApplicationVersion(QStringLiteral(FAMESCOPE_VERSION));
     QStringList args = app.arguments();

@@ -1,5 +1,5 @@
-// This program is linked with the generated famescope.rc, as the program is:
-// it reads its own version record.
+// The two programs' version records and the window's icon, read from the
+// built files as Explorer reads them.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,14 +8,20 @@
 
 namespace {
 
-std::vector<char> versionRecord()
+std::wstring wide(const char *utf8)
 {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring text(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text.data(), int(text.size()));
+    text.pop_back();
+    return text;
+}
+
+std::vector<char> versionRecord(const std::wstring &path)
+{
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
     std::vector<char> record(size);
-    if (size == 0 || !GetFileVersionInfoW(path, 0, size, record.data()))
+    if (size == 0 || !GetFileVersionInfoW(path.c_str(), 0, size, record.data()))
         record.clear();
     return record;
 }
@@ -30,11 +36,20 @@ std::wstring stringValue(std::vector<char> &record, const wchar_t *name)
     return std::wstring(static_cast<const wchar_t *>(value), length - 1);
 }
 
+struct Program
+{
+    const char *path;
+    const wchar_t *fileName;
+};
+
+class VersionRecord : public ::testing::TestWithParam<Program>
+{};
+
 } // namespace
 
-TEST(VersionRecord, NamesTheProductItsMakerAndVersion)
+TEST_P(VersionRecord, NamesTheProductItsMakerAndVersion)
 {
-    std::vector<char> record = versionRecord();
+    std::vector<char> record = versionRecord(wide(GetParam().path));
     ASSERT_FALSE(record.empty());
 
     void *value = nullptr;
@@ -44,15 +59,40 @@ TEST(VersionRecord, NamesTheProductItsMakerAndVersion)
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
     EXPECT_EQ(fixed->dwFileVersionMS, DWORD(MAKELONG(0, 1))); // 1.0
     EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    EXPECT_EQ(fixed->dwProductVersionMS, DWORD(MAKELONG(0, 1)));
 
     ASSERT_TRUE(VerQueryValueW(record.data(), L"\\VarFileInfo\\Translation", &value, &length));
     ASSERT_GE(length, 4u);
     const auto *translation = static_cast<const WORD *>(value);
-    EXPECT_EQ(translation[0], 0x409);
+    EXPECT_EQ(translation[0], 0x409); // English (United States)
     EXPECT_EQ(translation[1], 1200);
 
     EXPECT_EQ(stringValue(record, L"ProductName"), L"Famescope!");
     EXPECT_EQ(stringValue(record, L"CompanyName"), L"Vantorel");
     EXPECT_EQ(stringValue(record, L"FileVersion"), L"1.00");
-    EXPECT_EQ(stringValue(record, L"OriginalFilename"), L"famescope.exe");
+    EXPECT_EQ(stringValue(record, L"ProductVersion"), L"1.00");
+    EXPECT_EQ(stringValue(record, L"OriginalFilename"), GetParam().fileName);
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, VersionRecord,
+                         ::testing::Values(Program{FAMESCOPE_PROGRAM, L"famescope.exe"},
+                                           Program{FAMESCOPE_DB_TOOL, L"famescope-db.exe"}));
+
+TEST(Icon, TheWindowProgramCarriesTheIconInItsSizes)
+{
+    HMODULE program = LoadLibraryExW(wide(FAMESCOPE_PROGRAM).c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(program, nullptr);
+    // The first icon group is the one Explorer shows.
+    HRSRC group = FindResourceW(program, L"IDI_ICON1", MAKEINTRESOURCEW(14)); // RT_GROUP_ICON
+    ASSERT_NE(group, nullptr);
+    const auto *dir = static_cast<const WORD *>(LockResource(LoadResource(program, group)));
+    ASSERT_NE(dir, nullptr);
+    EXPECT_EQ(dir[1], 1); // an icon, not a cursor
+    EXPECT_GE(dir[2], 3); // images: 32 by 32 in 2 and in 16 colours, 16 by 16
+    const HICON icon =
+        static_cast<HICON>(LoadImageW(program, L"IDI_ICON1", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
+    EXPECT_NE(icon, nullptr);
+    DestroyIcon(icon);
+    FreeLibrary(program);
 }

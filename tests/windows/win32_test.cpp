@@ -94,6 +94,22 @@ TEST_F(StartMaximised, MissingProgramFailsSilently)
     EXPECT_FALSE(platform::startMaximised(u""));
 }
 
+TEST(RunningMark, LastsAsLongAsTheProcess)
+{
+    // What the installer asks before it replaces or removes the program.
+    const auto isMarked = [](const wchar_t *name) {
+        HANDLE mark = OpenMutexW(SYNCHRONIZE, FALSE, name);
+        if (mark)
+            CloseHandle(mark);
+        return mark != nullptr;
+    };
+    const std::wstring name = L"Local\\FamescopeTest." + std::to_wstring(GetCurrentProcessId());
+    EXPECT_FALSE(isMarked(name.c_str()));
+    platform::markRunning(std::u16string(name.begin(), name.end()));
+    EXPECT_TRUE(isMarked(name.c_str()));
+    EXPECT_FALSE(isMarked(L"Local\\FamescopeTest.other"));
+}
+
 TEST(CodePage, Windows1252AllBytes)
 {
     // 0x80 to 0x9F; the five bytes Windows-1252 leaves undefined map to the
