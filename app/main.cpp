@@ -6,6 +6,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    markProgramRunning();
     frmMain window;
     setApplicationInfo();
     centreOnScreen(&window);

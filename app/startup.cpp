@@ -8,6 +8,10 @@
 #include <QTimer>
 #include <QWidget>
 
+#ifdef Q_OS_WIN
+#include "platform/win32.h"
+#endif
+
 void setApplicationInfo()
 {
     QApplication::setApplicationName(QStringLiteral(FAMESCOPE_NAME));
@@ -26,6 +30,13 @@ void centreOnScreen(QWidget *window)
 {
     if (const QScreen *screen = window->screen())
         window->move(screen->availableGeometry().center() - window->rect().center());
+}
+
+void markProgramRunning()
+{
+#ifdef Q_OS_WIN
+    platform::markRunning(FAMESCOPE_RUNNING_MARK);
+#endif
 }
 
 namespace {

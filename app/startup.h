@@ -6,6 +6,9 @@ class QWidget;
 // in the Windows version record; and the window's first place on the screen.
 void setApplicationInfo();
 void centreOnScreen(QWidget *window);
+// On Windows, lets the installer see that the program runs, so that it asks
+// the user to close it before replacing or removing it; elsewhere nothing.
+void markProgramRunning();
 // Once the window has first been painted, long before anyone can click the
 // load button, readies the list's alphabetical order (the locale's collation
 // tables take a while to load), so that neither the first paint nor the load
