@@ -19,8 +19,11 @@ constexpr std::size_t kMovesPerLook = kLinesPerLook * 32;
 constexpr qsizetype kMaxWaiting = 1 << 17;
 // The longest wait for the next lines before looking whether the window is due.
 constexpr std::chrono::milliseconds kWaitForLines{4};
-// Merge moves between two hand-overs once every line is read.
-constexpr std::size_t kMovesPerSlice = std::size_t(1) << 20;
+// Once every line is read, the merging goes on in slices of this long, with
+// the window handling its input between them: a slice is timed rather than
+// counted in moves, since a move takes nanoseconds where names differ early
+// and far longer where thousands of names share their first characters.
+constexpr qint64 kSliceNs = 6'000'000;
 } // namespace
 
 bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressPoint,
@@ -60,6 +63,7 @@ bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressP
                 continue;
         }
         untilLook = kLinesPerLook;
+        model.presort(shown);
         model.compact(kMovesPerLook);
         if (model.waitingCount() >= kMaxWaiting)
             flushShown();
@@ -76,9 +80,14 @@ bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressP
     flushShown();
     // The whole list in one sorted run, so that rows are found at once from
     // now on; the window goes on handling its input meanwhile.
-    while (model.compact(kMovesPerSlice, true)) {
+    QElapsedTimer slice;
+    slice.start();
+    while (model.compact(kMovesPerLook, true)) {
+        if (slice.nsecsElapsed() < kSliceNs)
+            continue;
         if (atPause && !atPause())
             return false;
+        slice.start();
     }
     finished = true;
     return true;

@@ -37,6 +37,9 @@ public:
     void flush(qsizetype upTo = std::numeric_limits<qsizetype>::max());
     // Items added and not announced yet.
     qsizetype waitingCount() const { return order.waitingCount(); }
+    // Sorts ahead a chunk of the items that a flush up to `upTo` will
+    // announce, so that the flush itself has few left to sort.
+    void presort(qsizetype upTo) { order.presort(upTo); }
     // Does at most `moves` moves of the order's merging, which changes no
     // row; true while more is due. With `toOne`, until a row is an index.
     bool compact(std::size_t moves, bool toOne = false) { return order.compact(moves, toOne); }

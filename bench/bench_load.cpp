@@ -3,13 +3,15 @@
 //   build/default/bench/bench_load            (32,767 and 1,000,000 lines, then
 //                                             1,000,000 in UTF-16 and mixed)
 //   build/default/bench/bench_load 200000     (one size of your choice)
-//   build/default/bench/bench_load 200000 utf16|mixed|skipped  (one size, one kind)
+//   build/default/bench/bench_load 200000 utf16|mixed|skipped|shared  (one size, one kind)
 //   build/default/bench/bench_load --scale    (1, 4 and 10 million lines: UTF-8,
 //                                             commented out, UTF-16; 3 runs each)
 //   build/default/bench/bench_load --long-line (one line of 50 MB)
 // Kinds: UTF-8 (the default); UTF-16 LE with a byte-order mark, as Notepad
 // saves "Unicode"; mixed, where every tenth line is in Windows-1252; skipped,
-// where every line is commented out. Every name has a distinct part.
+// where every line is commented out; shared, where the names come from 300
+// first-and-last-name pairs, each followed by a five-digit number. Every other
+// kind's names have a distinct part.
 // It writes db.txt into a folder of its own and points the window there:
 // files of generated, realistic names with CR LF line ends. Peak memory is the growth of the
 // process's peak resident size (VmHWM, reset before each load) over its size before the load.
@@ -53,7 +55,7 @@ const char *const kLast[] = {
     "Scott",    "Torres",       "Nguyen",   "Hill",      "Flores",   "Green",    "Adams",
     "Nelson",   "Baker",        "Hall",     "Rivera",    "Campbell", "Mitchell", "O'Brien",
     "McDonald", "van der Berg", "Müller",   "Dubois",    "Rossi",    "Novák",    "Kowalski"};
-enum class Kind { Utf8, Utf16, Mixed, Skipped };
+enum class Kind { Utf8, Utf16, Mixed, Skipped, Shared };
 
 // A distinct part for each generated name, so that no cache of keys by name
 // could stand in for the work: the line's number in letters.
@@ -77,9 +79,20 @@ QByteArray generate(int lines, Kind kind = Kind::Utf8)
         const int month = rng.bounded(1, 13);
         const int day = rng.bounded(1, 29);
         const int year = rng.bounded(1900, 2011);
-        const QString name = QString::fromUtf8(kFirst[rng.bounded(int(std::size(kFirst)))]) + u' ' +
-                             distinctPart(i) + u' ' +
-                             QString::fromUtf8(kLast[rng.bounded(int(std::size(kLast)))]);
+        const int first = rng.bounded(int(std::size(kFirst)));
+        const int last = rng.bounded(int(std::size(kLast)));
+        QString name;
+        if (kind == Kind::Shared) {
+            // 300 first-and-last-name pairs, each followed by a number, so
+            // that names share their first ten to fifteen characters.
+            const int pair = rng.bounded(300);
+            name = QString::fromUtf8(kFirst[pair % std::size(kFirst)]) + u' ' +
+                   QString::fromUtf8(kLast[(pair / 48 + pair * 5) % std::size(kLast)]) + u' ' +
+                   QString::number(rng.bounded(10000, 100000));
+        } else {
+            name = QString::fromUtf8(kFirst[first]) + u' ' + distinctPart(i) + u' ' +
+                   QString::fromUtf8(kLast[last]);
+        }
         const QString yearText = QString::number(year);
         const auto lp =
             engine::lifePath(QString::number(day), engine::monthNames()[month - 1], yearText);
@@ -249,7 +262,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const auto lines = [](int n, Kind kind) {
         const char *kinds[] = {"", " in UTF-16", " in UTF-8 and Windows-1252",
-                               ", all commented out"};
+                               ", all commented out", ", names alike in their first characters"};
         return std::make_pair(
             QStringLiteral("%1 data lines%2").arg(n).arg(QLatin1String(kinds[int(kind)])),
             generate(n, kind));
@@ -263,7 +276,7 @@ int main(int argc, char **argv)
     if (argc > 1 && qstrcmp(argv[1], "--scale") == 0) {
         // 1, 4 and 10 million lines of each kind, three runs each.
         for (const int n : {1000000, 4000000, 10000000}) {
-            for (const Kind kind : {Kind::Utf8, Kind::Skipped, Kind::Utf16}) {
+            for (const Kind kind : {Kind::Utf8, Kind::Skipped, Kind::Utf16, Kind::Shared}) {
                 const auto [what, bytes] = lines(n, kind);
                 benchFile(what, bytes, 3);
             }
@@ -274,13 +287,17 @@ int main(int argc, char **argv)
         const Kind kind = argc > 2 && qstrcmp(argv[2], "utf16") == 0     ? Kind::Utf16
                           : argc > 2 && qstrcmp(argv[2], "mixed") == 0   ? Kind::Mixed
                           : argc > 2 && qstrcmp(argv[2], "skipped") == 0 ? Kind::Skipped
+                          : argc > 2 && qstrcmp(argv[2], "shared") == 0  ? Kind::Shared
                                                                          : Kind::Utf8;
         const auto [what, bytes] = lines(QString::fromLocal8Bit(argv[1]).toInt(), kind);
         benchFile(what, bytes, 3);
         return 0;
     }
-    const std::pair<int, Kind> sizes[] = {
-        {32767, Kind::Utf8}, {1000000, Kind::Utf8}, {1000000, Kind::Utf16}, {1000000, Kind::Mixed}};
+    const std::pair<int, Kind> sizes[] = {{32767, Kind::Utf8},
+                                          {1000000, Kind::Utf8},
+                                          {1000000, Kind::Utf16},
+                                          {1000000, Kind::Mixed},
+                                          {1000000, Kind::Shared}};
     for (const auto &[n, kind] : sizes) {
         const auto [what, bytes] = lines(n, kind);
         benchFile(what, bytes, n > 100000 ? 1 : 5);

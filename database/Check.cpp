@@ -298,8 +298,9 @@ void DbChecker::checkLine(qint64 number, QByteArrayView line, Encoding encoding,
         lineReport.problems.append(
             {Problem::Kind::Duplicate, {}, QString::number(earlier), earlier});
 
-    if (encoding == Encoding::CodePage && form == DbFile::Form::Plain) {
-        if (otherwiseUtf8)
+    // A file with a UTF-8 mark says it is UTF-8 from its first byte on.
+    if (encoding == Encoding::CodePage) {
+        if (otherwiseUtf8 || form == DbFile::Form::Utf8Marked)
             lineReport.problems.append({Problem::Kind::CodePageLine, {}, {}, 0});
         else
             codePageLines.emplace_back(number, !lineReport.problems.isEmpty());

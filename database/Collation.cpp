@@ -18,7 +18,8 @@ namespace database {
 #ifdef Q_OS_WIN
 
 // Windows: the system's own linguistic comparison, the one its list boxes use.
-Collation::Collation() = default;
+// Its locale names are written "th-TH".
+Collation::Collation(const QString &name) : locale(QString(name).replace(u'_', u'-')) {}
 Collation::~Collation() = default;
 
 void *Collation::open() const
@@ -28,13 +29,27 @@ void *Collation::open() const
 
 void Collation::appendSortKey(QStringView text, std::string &out) const
 {
-    out += platform::sortKey(toU16(text));
+    out += platform::sortKey(toU16(text), toU16(locale));
 }
 
 std::size_t Collation::sortKeyStartUtf8(QByteArrayView utf8, unsigned char *out,
                                         std::size_t size) const
 {
-    const std::string key = platform::sortKey(toU16(QString::fromUtf8(utf8)));
+    // The system works out whole keys only. A text's first part has a key
+    // that starts as the whole text's does, once its first level runs a few
+    // characters past the bytes asked for (the last characters of a part may
+    // weigh otherwise with what follows them): a long text such as a list
+    // item is keyed by its start alone.
+    const QString text = QString::fromUtf8(utf8);
+    std::string key;
+    for (qsizetype part = 32;; part *= 4) {
+        const bool whole = part >= text.size();
+        key = platform::sortKey(toU16(QStringView(text).left(whole ? text.size() : part)),
+                                toU16(locale));
+        const std::size_t firstLevel = key.find('\x01');
+        if (whole || (firstLevel != std::string::npos && firstLevel >= size + 8))
+            break;
+    }
     const std::size_t n = std::min(size, key.size());
     std::memcpy(out, key.data(), n);
     return n;
@@ -42,7 +57,8 @@ std::size_t Collation::sortKeyStartUtf8(QByteArrayView utf8, unsigned char *out,
 
 int Collation::compareUtf8(QByteArrayView a, QByteArrayView b) const
 {
-    return platform::compare(toU16(QString::fromUtf8(a)), toU16(QString::fromUtf8(b)));
+    return platform::compare(toU16(QString::fromUtf8(a)), toU16(QString::fromUtf8(b)),
+                             toU16(locale));
 }
 
 #else
@@ -54,7 +70,7 @@ UCollator *ucol(void *p)
 }
 } // namespace
 
-Collation::Collation() = default;
+Collation::Collation(const QString &name) : locale(name) {}
 
 void *Collation::open() const
 {
@@ -62,7 +78,7 @@ void *Collation::open() const
         return collator;
     opened = true;
     // The C locale has no alphabet of its own; American English stands in.
-    QString name = QLocale::system().name();
+    QString name = locale.isEmpty() ? QLocale::system().name() : locale;
     if (name == QLatin1String("C") || name.isEmpty())
         name = QStringLiteral("en_US");
     UErrorCode status = U_ZERO_ERROR;

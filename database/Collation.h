@@ -6,14 +6,17 @@
 #include <string>
 
 // Alphabetical order as the platform's own sorted list box has it: letter case
-// ignored, accented letters beside their base letters, in the user's locale.
+// ignored, accented letters beside their base letters, in the user's locale
+// or a named one.
 
 namespace database {
 
 class Collation
 {
 public:
-    Collation();
+    // The collation of the named locale ("th_TH", "sv_SE"); empty for the
+    // user's own.
+    explicit Collation(const QString &locale = {});
     ~Collation();
     Collation(const Collation &) = delete;
     Collation &operator=(const Collation &) = delete;
@@ -29,8 +32,8 @@ public:
 
     // The first bytes of a UTF-8 text's sort key, at most `size` of them:
     // the same bytes as the start of appendSortKey's key, without working out
-    // the rest. Returns how many were written; fewer than `size` when the key
-    // is shorter.
+    // more of it than needed. Returns how many were written; fewer than
+    // `size` when the key is shorter.
     std::size_t sortKeyStartUtf8(QByteArrayView utf8, unsigned char *out, std::size_t size) const;
 
     // Compares two UTF-8 texts in the same order; negative, zero or positive.
@@ -43,6 +46,7 @@ private:
     // Opened on first use, so that starting the program does not wait for
     // the locale's collation tables.
     void *open() const;
+    QString locale;
     mutable void *collator = nullptr;
     mutable bool opened = false;
 };

@@ -5,6 +5,7 @@
 #include "platform/win32.h"
 #endif
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 
@@ -120,6 +121,11 @@ bool isValidUtf8(QByteArrayView bytes)
     return checker.finish();
 }
 
+Encoding lineEncoding(QByteArrayView line)
+{
+    return isValidUtf8(line) ? Encoding::Utf8 : Encoding::CodePage;
+}
+
 QString failureName(ReadFailure failure)
 {
     switch (failure) {
@@ -135,7 +141,22 @@ QString failureName(ReadFailure failure)
     return {};
 }
 
-DbFile::DbFile(const QString &path) : file(path)
+namespace {
+
+DeviceOpener &testOpener()
+{
+    static DeviceOpener opener;
+    return opener;
+}
+
+} // namespace
+
+void setDeviceOpener(DeviceOpener opener)
+{
+    testOpener() = std::move(opener);
+}
+
+DbFile::DbFile(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists()) {
@@ -147,7 +168,15 @@ DbFile::DbFile(const QString &path) : file(path)
         failed = ReadFailure::NotAFile;
         return;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (testOpener()) {
+        device = testOpener()(path);
+    } else {
+        auto file = std::make_unique<QFile>(path);
+        if (file->open(QIODevice::ReadOnly))
+            device = std::move(file);
+    }
+    if (!device || !device->isOpen()) {
+        device.reset();
         failed = ReadFailure::CannotRead;
         return;
     }
@@ -184,7 +213,7 @@ bool DbFile::fill()
     }
     if (buffer.size() < end + kBlock)
         buffer.resize(std::max<qsizetype>(end + kBlock, buffer.size() * 2));
-    const qint64 n = file.read(buffer.data() + end, kBlock);
+    const qint64 n = device->read(buffer.data() + end, kBlock);
     if (n <= 0) {
         // A file that has shrunk simply ends; a failed read is kept.
         if (n < 0)
@@ -234,7 +263,8 @@ bool DbFile::readRawLine(QByteArrayView &line)
             return true;
         }
         if (eof) {
-            if (pos == end)
+            // A line that a failed read cut short was never read.
+            if (pos == end || failed != ReadFailure::None)
                 return false;
             // The last line, and in UTF-16 an odd byte at its end.
             line = QByteArrayView(buffer.constData() + pos, end - pos);
@@ -250,14 +280,12 @@ bool DbFile::readRawLine(QByteArrayView &line)
 
 bool DbFile::readLine(QByteArrayView &line, Encoding &encoding)
 {
-    if (!file.isOpen() || !readRawLine(line))
+    if (!device || !readRawLine(line))
         return false;
     switch (kind) {
     case Form::Plain:
-        encoding = isValidUtf8(line) ? Encoding::Utf8 : Encoding::CodePage;
-        break;
     case Form::Utf8Marked:
-        encoding = Encoding::Utf8;
+        encoding = lineEncoding(line);
         break;
     case Form::Utf16LE:
     case Form::Utf16BE: {

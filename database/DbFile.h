@@ -2,8 +2,11 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QFile>
+#include <QIODevice>
 #include <QString>
+
+#include <functional>
+#include <memory>
 
 // Reads db.txt line by line in blocks, so that a file of any size costs one
 // block of memory plus its longest line, and the first line is ready without a
@@ -15,10 +18,10 @@
 // - a UTF-16 byte-order mark (little- or big-endian, as Notepad's "Unicode"
 //   writes) makes the file UTF-16: it is split into lines on 16-bit code units
 //   and each line handed on in UTF-8;
-// - a UTF-8 byte-order mark makes every line UTF-8;
-// - without a mark, a line that is valid UTF-8 is UTF-8 and any other line is
-//   in the 8-bit code page (Windows-1252, or the system's ANSI code page on
-//   Windows), so that one stray byte spoils no other line.
+// - otherwise, with a UTF-8 byte-order mark or without a mark, a line that is
+//   valid UTF-8 is UTF-8 and any other line is in the 8-bit code page
+//   (Windows-1252, or the system's ANSI code page on Windows), so that one
+//   stray byte spoils no other line and every byte of it stays visible.
 // The byte-order mark is no part of the first line.
 
 namespace database {
@@ -48,6 +51,18 @@ bool isAscii(QByteArrayView bytes);
 // past U+10FFFF).
 bool isValidUtf8(QByteArrayView bytes);
 
+// The encoding of a line of a file in UTF-8 or in the code page, with or
+// without a UTF-8 byte-order mark: UTF-8 when the line is valid UTF-8.
+Encoding lineEncoding(QByteArrayView line);
+
+// Opens the regular file at a path for reading, as DbFile does; null when it
+// cannot be opened.
+using DeviceOpener = std::function<std::unique_ptr<QIODevice>(const QString &path)>;
+// Puts another opener in place of the plain file for every DbFile made from
+// now on (an empty one restores the plain file): the seam through which tests
+// see a read fail halfway, or count what was read. Set it before a load.
+void setDeviceOpener(DeviceOpener opener);
+
 class DbFile
 {
 public:
@@ -57,7 +72,7 @@ public:
     // Opens a regular file.
     explicit DbFile(const QString &path);
 
-    bool isOpen() const { return file.isOpen(); }
+    bool isOpen() const { return device != nullptr; }
     ReadFailure failure() const { return failed; }
     Form form() const { return kind; }
     // The file's size when it was opened.
@@ -82,7 +97,7 @@ private:
     bool readRawLine(QByteArrayView &line);
     void readMark();
 
-    QFile file;
+    std::unique_ptr<QIODevice> device;
     ReadFailure failed = ReadFailure::None;
     Form kind = Form::Plain;
     qint64 fileSize = 0;

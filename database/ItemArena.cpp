@@ -5,19 +5,6 @@
 
 namespace database {
 
-namespace {
-
-bool isPlainTail(QByteArrayView tail)
-{
-    for (const char c : tail) {
-        if (c != ' ' && c != ',' && (c < '0' || c > '9'))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
 void ItemArena::reserve(qint64 items, qint64 bytes)
 {
     if (items > 0 && items < std::numeric_limits<Id>::max())
@@ -28,12 +15,11 @@ void ItemArena::reserve(qint64 items, qint64 bytes)
 
 std::optional<ItemArena::Id> ItemArena::append(QByteArrayView nameUtf8, QByteArrayView tailUtf8)
 {
-    if (records.size() >= std::numeric_limits<Id>::max() || nameUtf8.size() >= (1 << 15))
+    if (records.size() >= std::numeric_limits<Id>::max() || nameUtf8.size() >= (1 << 16))
         return std::nullopt;
     Record r;
     r.text = arena.size();
     r.nameBytes = std::uint64_t(nameUtf8.size());
-    r.plainTail = isPlainTail(tailUtf8) ? 1 : 0;
     arena.insert(arena.end(), nameUtf8.begin(), nameUtf8.end());
     arena.insert(arena.end(), tailUtf8.begin(), tailUtf8.end());
     records.push_back(r);

@@ -27,15 +27,13 @@ public:
     void reserve(qint64 items, qint64 bytes);
 
     // The new item's Id; nothing when it cannot be stored (the arena holds
-    // 2^32 - 1 items at most, and a name of less than 32 KB).
+    // 2^32 - 1 items at most, and a name of less than 64 KB).
     std::optional<Id> append(QByteArrayView nameUtf8, QByteArrayView tailUtf8);
 
     qsizetype size() const { return qsizetype(records.size()); }
 
     QByteArrayView nameBytes(Id id) const;
     QByteArrayView tailBytes(Id id) const;
-    // The tail holds blanks, commas and digits only, as a well-formed date does.
-    bool hasPlainTail(Id id) const { return records[id].plainTail != 0; }
 
     QString name(Id id) const;
     // The list item's whole text.
@@ -46,8 +44,7 @@ private:
     struct Record
     {
         std::uint64_t text : 48;
-        std::uint64_t nameBytes : 15;
-        std::uint64_t plainTail : 1;
+        std::uint64_t nameBytes : 16;
     };
 
     std::vector<char> arena;

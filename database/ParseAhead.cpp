@@ -15,7 +15,8 @@ constexpr std::size_t kBatchText = std::size_t(1) << 20;
 constexpr int kBatches = 4;
 } // namespace
 
-ParseAhead::ParseAhead(const QString &path) : file(std::make_unique<DbFile>(path))
+ParseAhead::ParseAhead(const QString &path, const QString &locale)
+    : file(std::make_unique<DbFile>(path)), collation(locale)
 {
     size = file->size();
     // The collation tables load here, not halfway through the first batch.
@@ -61,6 +62,7 @@ void ParseAhead::handOver(Batch *batch)
 void ParseAhead::run()
 {
     LineParser parser;
+    itemtext::Utf8Composer text;
     QByteArrayView line;
     Encoding encoding;
     std::size_t batchLines = kFirstBatchLines;
@@ -75,7 +77,7 @@ void ParseAhead::run()
             r.tailBytes = std::size_t(parts->tail.size());
             batch->text.insert(batch->text.end(), parts->name.begin(), parts->name.end());
             batch->text.insert(batch->text.end(), parts->tail.begin(), parts->tail.end());
-            r.key = SortedOrder::keyStart(collation, parts->name);
+            r.key = SortedOrder::keyStart(collation, text, parts->name, parts->tail);
         }
         batch->lines.push_back(r);
         if (batch->lines.size() >= batchLines || batch->text.size() >= kBatchText) {

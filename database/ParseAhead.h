@@ -26,7 +26,9 @@ class ParseAhead
 {
 public:
     // Opens the file at once, so that its size is known, and starts reading.
-    explicit ParseAhead(const QString &path);
+    // The key starts are those of the order of the named locale (empty: the
+    // user's).
+    explicit ParseAhead(const QString &path, const QString &locale = {});
     // Stops the reading, wherever it is.
     ~ParseAhead();
     ParseAhead(const ParseAhead &) = delete;

@@ -1,4 +1,5 @@
 #include "SortedOrder.h"
+#include "ItemText.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,6 +16,9 @@ namespace {
 constexpr std::size_t kRunRatio = 2;
 // Rows within this many of the last one found are reached by stepping.
 constexpr qsizetype kStepMax = 256;
+// Waiting items sorted ahead of a commit, a chunk at a time: small enough to
+// sort within a few milliseconds even where every comparison needs the texts.
+constexpr std::size_t kPresortChunk = 4096;
 
 std::uint64_t keyPrefix(const char *key, std::size_t n)
 {
@@ -72,12 +76,14 @@ void SortedOrder::Run::pop_front(Spares &spares)
     }
 }
 
-SortedOrder::KeyStart SortedOrder::keyStart(const Collation &collation, QByteArrayView nameUtf8)
+SortedOrder::KeyStart SortedOrder::keyStart(const Collation &collation,
+                                            itemtext::Utf8Composer &text, QByteArrayView nameUtf8,
+                                            QByteArrayView tailUtf8)
 {
     // Only the first sixteen bytes of the key are kept, so only they are
     // worked out.
     unsigned char start[16] = {};
-    collation.sortKeyStartUtf8(nameUtf8, start, sizeof start);
+    collation.sortKeyStartUtf8(text.compose(nameUtf8, tailUtf8), start, sizeof start);
     const auto *bytes = reinterpret_cast<const char *>(start);
     return {keyPrefix(bytes, 8), keyPrefix(bytes + 8, 8)};
 }
@@ -86,36 +92,25 @@ int SortedOrder::compare(const Entry &a, const Entry &b) const
 {
     if (a.prefix != b.prefix)
         return a.prefix < b.prefix ? -1 : 1;
-    // Keys hold no zero byte, so a zero in a prefix is the key's end: a key
-    // that ended inside the first prefix equals the other, and so on.
-    if ((a.prefix & 0xFF) != 0) {
-        if (a.prefix2 != b.prefix2)
-            return a.prefix2 < b.prefix2 ? -1 : 1;
-        if ((a.prefix2 & 0xFF) != 0) {
-            // Both keys go on past sixteen bytes: the names decide, compared by
-            // the same collator, which orders them as their keys.
-            const int c = collation.compareUtf8(arena.nameBytes(a.id), arena.nameBytes(b.id));
-            if (c != 0)
-                return c;
-        }
-    }
+    if (a.prefix2 != b.prefix2)
+        return a.prefix2 < b.prefix2 ? -1 : 1;
     if (a.id == b.id)
         return 0;
-    const int c = compareTails(a.id, b.id);
-    if (c != 0)
-        return c;
-    return a.id < b.id ? -1 : 1;
-}
-
-int SortedOrder::compareTails(Id a, Id b) const
-{
-    const QByteArrayView x = arena.tailBytes(a);
-    const QByteArrayView y = arena.tailBytes(b);
-    if (arena.hasPlainTail(a) && arena.hasPlainTail(b)) {
-        const int c = std::memcmp(x.data(), y.data(), std::size_t(std::min(x.size(), y.size())));
-        return c != 0 ? c : int(x.size() > y.size()) - int(x.size() < y.size());
+    // Keys hold no zero byte, so a zero in the key start is the key's end:
+    // two keys that ended inside it are equal, and so are their texts to the
+    // collation. Otherwise the texts decide, compared by the same collation,
+    // which orders them as their keys: the key start is the true start of
+    // the whole key, so it can never disagree.
+    if ((a.prefix2 & 0xFF) != 0 && (arena.nameBytes(a.id) != arena.nameBytes(b.id) ||
+                                    arena.tailBytes(a.id) != arena.tailBytes(b.id))) {
+        // The same line twice needs no collation; any other pair does.
+        const int c =
+            collation.compareUtf8(textA.compose(arena.nameBytes(a.id), arena.tailBytes(a.id)),
+                                  textB.compose(arena.nameBytes(b.id), arena.tailBytes(b.id)));
+        if (c != 0)
+            return c;
     }
-    return collation.compareUtf8(x, y);
+    return a.id < b.id ? -1 : 1;
 }
 
 void SortedOrder::commit(qsizetype upTo)
@@ -123,16 +118,44 @@ void SortedOrder::commit(qsizetype upTo)
     const auto n = std::size_t(std::clamp<qsizetype>(upTo - sorted, 0, qsizetype(waiting.size())));
     if (n == 0)
         return;
+    const auto appendRun = [this](auto first, auto last) {
+        if (first == last)
+            return;
+        Run run;
+        for (auto e = first; e != last; ++e)
+            run.push_back(*e, spares);
+        runs.push_back(std::move(run));
+    };
+    // The chunks sorted ahead become runs as they are; the rest is sorted here.
+    std::size_t taken = 0;
+    for (const std::vector<Entry> &chunk : presorted) {
+        if (taken + chunk.size() > n)
+            break;
+        appendRun(chunk.begin(), chunk.end());
+        taken += chunk.size();
+    }
+    presorted.clear();
+    const auto from = waiting.begin() + std::ptrdiff_t(taken);
     const auto end = waiting.begin() + std::ptrdiff_t(n);
-    // Equal names and tails are told apart by arrival, so any sort is stable.
-    std::sort(waiting.begin(), end, [this](const Entry &x, const Entry &y) { return less(x, y); });
-    Run run;
-    for (auto e = waiting.begin(); e != end; ++e)
-        run.push_back(*e, spares);
-    runs.push_back(std::move(run));
+    // Equal items are told apart by arrival, so any sort is stable.
+    std::sort(from, end, [this](const Entry &x, const Entry &y) { return less(x, y); });
+    appendRun(from, end);
     sorted += qsizetype(n);
     waiting.erase(waiting.begin(), end);
     cursorRow = -1;
+}
+
+void SortedOrder::presort(qsizetype upTo)
+{
+    const std::size_t begin = presorted.size() * kPresortChunk;
+    const std::size_t end = begin + kPresortChunk;
+    if (upTo - sorted < qsizetype(end) || waiting.size() < end)
+        return;
+    std::vector<Entry> chunk(waiting.begin() + std::ptrdiff_t(begin),
+                             waiting.begin() + std::ptrdiff_t(end));
+    std::sort(chunk.begin(), chunk.end(),
+              [this](const Entry &x, const Entry &y) { return less(x, y); });
+    presorted.push_back(std::move(chunk));
 }
 
 bool SortedOrder::startMerge(bool toOne)
@@ -291,12 +314,12 @@ int SortedOrder::compareKeyStart(const Entry &e, const std::string &bytes) const
             const std::uint64_t half = i < 8 ? e.prefix : e.prefix2;
             c = static_cast<unsigned char>(half >> (56 - 8 * (i % 8)));
         } else {
-            // A key of sixteen bytes or more goes on in the name's full key;
+            // A key of sixteen bytes or more goes on in the item's full key;
             // a shorter one ends in a zero within its prefixes.
             if ((e.prefix2 & 0xFF) == 0)
                 return -1;
             if (rest.empty())
-                collation.appendSortKey(arena.name(e.id), rest);
+                collation.appendSortKey(arena.itemText(e.id), rest);
             c = i < rest.size() ? static_cast<unsigned char>(rest[i]) : 0;
         }
         const auto b = static_cast<unsigned char>(bytes[i]);

@@ -2,6 +2,7 @@
 
 #include "Collation.h"
 #include "ItemArena.h"
+#include "ItemText.h"
 
 #include <cstdint>
 #include <limits>
@@ -11,8 +12,9 @@
 #include <vector>
 
 // The alphabetical order of an arena's items, as the sorted list shows them:
-// by name in the collation's order, then by tail, then in arrival order, so
-// that an item equal to an earlier one goes after it.
+// the collation's order of each item's whole text (the name, the 500 blanks,
+// the tail), letter case ignored, and among items the collation finds equal
+// the order of arrival, so that an item equal to an earlier one goes after it.
 //
 // Added items wait in arrival order until commit() sorts them in; rows past
 // the sorted ones show the waiting items, so that a model can announce them as
@@ -31,28 +33,40 @@ class SortedOrder
 public:
     using Id = ItemArena::Id;
 
-    // The arena outlives the order and only grows.
-    explicit SortedOrder(const ItemArena &arena) : arena(arena) {}
+    // The arena outlives the order and only grows. The collation is the
+    // named locale's ("th_TH"), or the user's when none is named.
+    explicit SortedOrder(const ItemArena &arena, const QString &locale = {})
+        : arena(arena), collation(locale)
+    {}
     SortedOrder(const SortedOrder &) = delete;
     SortedOrder &operator=(const SortedOrder &) = delete;
 
-    // The first sixteen bytes of a name's collation key, big-endian: they
-    // decide most comparisons without a look at the name.
+    // The first sixteen bytes of the collation key of an item's whole text,
+    // big-endian: they decide most comparisons without a look at the texts.
     struct KeyStart
     {
         std::uint64_t prefix;
         std::uint64_t prefix2;
     };
-    // Worked out with a collation of the caller's, so that any thread can.
-    static KeyStart keyStart(const Collation &collation, QByteArrayView nameUtf8);
+    // Worked out with a collation and a text buffer of the caller's (the
+    // collation of the order's locale), so that any thread can.
+    static KeyStart keyStart(const Collation &collation, itemtext::Utf8Composer &text,
+                             QByteArrayView nameUtf8, QByteArrayView tailUtf8);
 
-    // Adds an item of the arena to the waiting ones; with its name's key
-    // start when the caller has worked it out already.
-    void add(Id id) { add(id, keyStart(collation, arena.nameBytes(id))); }
+    // Adds an item of the arena to the waiting ones; with its key start when
+    // the caller has worked it out already.
+    void add(Id id)
+    {
+        add(id, keyStart(collation, textA, arena.nameBytes(id), arena.tailBytes(id)));
+    }
     void add(Id id, KeyStart key) { waiting.push_back({key.prefix, key.prefix2, id}); }
     // Sorts the waiting items in, or only the first of them so that `upTo`
     // items are sorted.
     void commit(qsizetype upTo = std::numeric_limits<qsizetype>::max());
+    // Sorts the next chunk of the waiting items that a commit up to `upTo`
+    // will take, if a whole chunk of them waits: a commit then has few items
+    // left to sort itself, however many wait. One chunk's work at most.
+    void presort(qsizetype upTo);
     // Does at most `moves` item moves of merging; true while merges are due.
     // Due merges keep every run at least twice the size of the next newer
     // one, or, with `toOne`, leave a single run. Rows stay as they are.
@@ -62,9 +76,9 @@ public:
     qsizetype size() const { return sorted + qsizetype(waiting.size()); }
     qsizetype waitingCount() const { return qsizetype(waiting.size()); }
 
-    // An entry of the order: the name's key start and the item. Names alike
-    // in those bytes are compared in full, then their tails; nothing else is
-    // kept, and nothing pads it, so an item costs the order 20 bytes.
+    // An entry of the order: the key start and the item. Items alike in
+    // those bytes are compared in full; nothing else is kept, and nothing
+    // pads it, so an item costs the order 20 bytes.
 #pragma pack(push, 4)
     struct Entry
     {
@@ -126,7 +140,6 @@ private:
     {
         return a.prefix != b.prefix ? a.prefix < b.prefix : compare(a, b) < 0;
     }
-    int compareTails(Id a, Id b) const;
     // Negative when the entry's key sorts before every key that starts with
     // the bytes, zero when it starts with them, positive when after.
     int compareKeyStart(const Entry &e, const std::string &bytes) const;
@@ -145,7 +158,14 @@ private:
 
     const ItemArena &arena;
     Collation collation;
+    // Two items' whole texts, made for a comparison that their key starts
+    // do not decide.
+    mutable itemtext::Utf8Composer textA;
+    mutable itemtext::Utf8Composer textB;
     std::vector<Entry> waiting;
+    // Sorted copies of the first waiting items, chunk by chunk, in arrival
+    // order of the chunks: chunk i holds waiting[i * kPresortChunk] on.
+    std::vector<std::vector<Entry>> presorted;
     // Oldest first. While a merge runs, its output stands at `mergeAt` and
     // its two inputs right after it.
     std::vector<Run> runs;

@@ -82,15 +82,28 @@ std::u16string decodeCodePage(unsigned codePage, std::string_view bytes)
     return text;
 }
 
-std::string sortKey(std::u16string_view text)
+namespace {
+
+// A locale name as the system takes it: the user's when empty.
+struct LocaleName
 {
+    explicit LocaleName(std::u16string_view locale) : name(locale) {}
+    LPCWSTR get() const { return name.empty() ? LOCALE_NAME_USER_DEFAULT : wide(name); }
+    std::u16string name; // ends in a zero, as the system wants it
+};
+
+} // namespace
+
+std::string sortKey(std::u16string_view text, std::u16string_view locale)
+{
+    const LocaleName name(locale);
     const DWORD flags = LCMAP_SORTKEY | LINGUISTIC_IGNORECASE;
-    const int n = LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, wide(text), int(text.size()),
-                                nullptr, 0, nullptr, nullptr, 0);
+    const int n = LCMapStringEx(name.get(), flags, wide(text), int(text.size()), nullptr, 0,
+                                nullptr, nullptr, 0);
     if (n <= 0)
         return {};
     std::string key(std::size_t(n), '\0');
-    LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, wide(text), int(text.size()),
+    LCMapStringEx(name.get(), flags, wide(text), int(text.size()),
                   reinterpret_cast<LPWSTR>(key.data()), n, nullptr, nullptr, 0);
     // The key ends in a zero byte, which is no part of the order.
     while (!key.empty() && key.back() == '\0')
@@ -98,10 +111,11 @@ std::string sortKey(std::u16string_view text)
     return key;
 }
 
-int compare(std::u16string_view a, std::u16string_view b)
+int compare(std::u16string_view a, std::u16string_view b, std::u16string_view locale)
 {
-    const int r = CompareStringEx(LOCALE_NAME_USER_DEFAULT, LINGUISTIC_IGNORECASE, wide(a),
-                                  int(a.size()), wide(b), int(b.size()), nullptr, nullptr, 0);
+    const LocaleName name(locale);
+    const int r = CompareStringEx(name.get(), LINGUISTIC_IGNORECASE, wide(a), int(a.size()),
+                                  wide(b), int(b.size()), nullptr, nullptr, 0);
     return r == 0 ? 0 : r - CSTR_EQUAL;
 }
 

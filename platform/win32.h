@@ -31,12 +31,12 @@ unsigned ansiCodePage();
 // The bytes decoded in the given code page.
 std::u16string decodeCodePage(unsigned codePage, std::string_view bytes);
 
-// The binary sort key of a text in the user's locale, letter case ignored:
-// two texts compare as their keys compare bytewise. Without the key's
-// terminating zero, so the key holds no zero byte.
-std::string sortKey(std::u16string_view text);
+// The binary sort key of a text in a locale ("th-TH"; empty: the user's),
+// letter case ignored: two texts compare as their keys compare bytewise.
+// Without the key's terminating zero, so the key holds no zero byte.
+std::string sortKey(std::u16string_view text, std::u16string_view locale = {});
 
 // Compares two texts in the same order: negative, zero or positive.
-int compare(std::u16string_view a, std::u16string_view b);
+int compare(std::u16string_view a, std::u16string_view b, std::u16string_view locale = {});
 
 } // namespace platform

@@ -22,7 +22,6 @@ private slots:
     void load_skippedLinesAtAPoint_repeatTheStatus();
     void load_failures_areNamed_data();
     void load_failures_areNamed();
-    void load_shrunkFile_isComplete();
     void load_stoppedAtSecondPoint_keepsWhatItLoaded();
     void load_longRunOfSkippedLines_pausesForInput();
     void load_neverShown_keepsFewItemsUnsorted();
@@ -187,22 +186,6 @@ void tst_celebrityloader::load_failures_areNamed()
     QVERIFY(loader.load(path, [](const QString &) { return true; }));
     QCOMPARE(loader.statusText(), status);
     QCOMPARE(model->rowCount(), 0);
-}
-
-void tst_celebrityloader::load_shrunkFile_isComplete()
-{
-    // A file cut short while it is read simply ends there.
-    const QString path = writeDb(numbered(0, 3000));
-    CelebrityLoader loader(*model);
-    int points = 0;
-    QVERIFY(loader.load(path, [&](const QString &) {
-        if (++points == 1)
-            QFile(path).resize(0);
-        return true;
-    }));
-    QCOMPARE(loader.failure(), database::ReadFailure::None);
-    QVERIFY(loader.statusText().endsWith(QStringLiteral(" Names Loaded. (COMPLETE)")));
-    QVERIFY(model->rowCount() >= 100);
 }
 
 void tst_celebrityloader::load_stoppedAtSecondPoint_keepsWhatItLoaded()

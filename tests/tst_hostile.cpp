@@ -1,3 +1,4 @@
+#include "FaultyFile.h"
 #include "UnreadableFile.h"
 #include "WindowDriver.h"
 #include "frmMain.h"
@@ -33,7 +34,8 @@ private slots:
     void file_randomBinary_matchesTheRules();
     void file_fiftyMegabyteLine();
     void file_millionLines();
-    void file_truncatedWhileLoading_keepsWhatWasRead();
+    void file_cutShortWhileLoading_keepsWhatWasRead_data();
+    void file_cutShortWhileLoading_keepsWhatWasRead();
     void file_replacedWhileLoading_readsTheOpenFile();
     void list_clicksAndKeysAtEveryProgressPoint();
 
@@ -186,28 +188,51 @@ void tst_hostile::file_millionLines()
     QVERIFY(rowText(123455).startsWith(QStringLiteral("P0123456 ")));
 }
 
-void tst_hostile::file_truncatedWhileLoading_keepsWhatWasRead()
+void tst_hostile::file_cutShortWhileLoading_keepsWhatWasRead_data()
 {
-    // Far more lines than are read ahead of the load, so that the cut falls
-    // in lines not read yet.
+    QTest::addColumn<bool>("readFails");
+    QTest::addColumn<QString>("ending");
+    // The file ends early: it simply ends. A read fails: the load ends there,
+    // says so, and keeps what it read; there is something to show, so the
+    // load button does not come back.
+    QTest::newRow("shrunk to nothing") << false << "(COMPLETE)";
+    QTest::newRow("a read fails halfway") << true << "(CANNOT READ)";
+}
+
+void tst_hostile::file_cutShortWhileLoading_keepsWhatWasRead()
+{
+    QFETCH(bool, readFails);
+    QFETCH(QString, ending);
+    // Far more lines than are read ahead of the load, so that a cut at the
+    // first progress point falls in lines not read yet; a failing read
+    // halfway through a line.
     const int total = 400000;
     const QByteArray bytes = numberedLines(total);
     writeDb(bytes);
+    const int before = 200000;
+    std::unique_ptr<FaultyFiles> files;
+    if (readFails)
+        files = std::make_unique<FaultyFiles>(qint64(before) * 32 + 10);
     atEachEventPass([&](int pass) {
-        if (pass == 2)
+        if (pass == 2 && !readFails)
             QVERIFY(QFile(dbPath()).resize(0));
     });
     clickLoad();
     const int loaded = rows();
     QVERIFY(loaded >= 100);
     QVERIFY(loaded < total);
-    QCOMPARE(label("stat")->text(), QString::number(loaded) + " Names Loaded. (COMPLETE)");
+    if (readFails)
+        QCOMPARE(loaded, before);
+    QCOMPARE(label("stat")->text(), QString::number(loaded) + " Names Loaded. " + ending);
+    QVERIFY(!window->findChild<QPushButton *>(QStringLiteral("Command2"))->isVisible());
     // Exactly the first lines of the file, none cut short.
     for (int row = 0; row < loaded; row += 97) {
         const QString expected = QString::fromLatin1(bytes.mid(qsizetype(row) * 32, 8));
         QVERIFY2(rowText(row).startsWith(expected + u' '), qPrintable(rowText(row).left(20)));
         QVERIFY(rowText(row).endsWith(QStringLiteral(", 1 1 1900,2          ")));
     }
+    QVERIFY(rowText(loaded - 1)
+                .startsWith(QString::fromLatin1(bytes.mid(qsizetype(loaded - 1) * 32, 8))));
 }
 
 void tst_hostile::file_replacedWhileLoading_readsTheOpenFile()

@@ -20,11 +20,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     if (size == 0)
         return 0;
-    // The first byte picks the file's encoding; the rest is the line.
-    const Encoding encoding = (data[0] & 1) ? Encoding::Utf8 : Encoding::CodePage;
+    // The first byte picks a line of a file in the code page, or one of a
+    // file in UTF-8 (with or without its byte-order mark), where the reader
+    // decides the line's encoding; the rest is the line.
     QByteArray line(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
-    if (encoding == Encoding::Utf8 && !isValidUtf8(line))
-        return 0; // such a file would be read in the code page
+    const Encoding encoding = (data[0] & 1) ? lineEncoding(line) : Encoding::CodePage;
 
     LineParser parser;
     const auto parts = parser.parse(line, encoding);

@@ -173,6 +173,29 @@ TEST(Collation, SortsAsTheListDoes)
     EXPECT_EQ(shuffled, names);
 }
 
+TEST(Collation, TheWholeItemTextDecidesBeforeAccents)
+{
+    // List items, each the name, 500 blanks and the tail: the letters of the
+    // whole text decide before an accent counts anywhere, so the dates come
+    // between the two spellings of one name.
+    const auto item = [](const char *name, const char *tail) {
+        return utf16(name) + std::u16string(500, u' ') + utf16(tail);
+    };
+    const std::vector<std::u16string> expected = {
+        item("Zo\xC3\xAB", ", 1 1 1900,1"), item("Zoe", ", 3 3 1900,1"),
+        item("Zoe", ", 5 5 1900,1"), item("Zo\xC3\xAB", ", 9 9 1900,1")};
+    const std::vector<std::u16string> inFileOrder = {expected[2], expected[0], expected[1],
+                                                     expected[3]};
+    std::vector<std::u16string> byCompare = inFileOrder;
+    std::stable_sort(byCompare.begin(), byCompare.end(),
+                     [](const auto &a, const auto &b) { return compare(a, b) < 0; });
+    EXPECT_EQ(byCompare, expected);
+    std::vector<std::u16string> byKey = inFileOrder;
+    std::stable_sort(byKey.begin(), byKey.end(),
+                     [](const auto &a, const auto &b) { return sortKey(a) < sortKey(b); });
+    EXPECT_EQ(byKey, expected);
+}
+
 TEST(Collation, KeysAgreeWithCompareOnGeneratedNames)
 {
     const char *first[] = {"Anna", "anna", "Émile",    "Emile", "Zoë",  "Zoe",  "Björn",  "Bjorn",
