@@ -1,6 +1,5 @@
 #include "CelebrityList.h"
 
-#include "CelebrityListAccessible.h"
 #include "CelebrityModel.h"
 
 #include <QApplication>
@@ -12,9 +11,6 @@
 
 CelebrityList::CelebrityList(QWidget *parent) : QAbstractItemView(parent)
 {
-    static const bool accessible =
-        (QAccessible::installFactory(&CelebrityListAccessible::create), true);
-    Q_UNUSED(accessible);
     setSelectionMode(SingleSelection);
     setSelectionBehavior(SelectRows);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -255,6 +251,20 @@ void CelebrityList::setSelection(const QRect &rect, QItemSelectionModel::Selecti
     const QModelIndex index = indexAt(rect.normalized().topLeft());
     if (index.isValid())
         selectionModel()->select(index, command);
+}
+
+QItemSelectionModel::SelectionFlags CelebrityList::selectionCommand(const QModelIndex &index,
+                                                                    const QEvent *event) const
+{
+    // Qt's single selection lets Ctrl+click and Ctrl+Space deselect the
+    // selected row, and a click below the last row clear the selection; a
+    // list box only ever selects another row.
+    const QItemSelectionModel::SelectionFlags command =
+        QAbstractItemView::selectionCommand(index, event);
+    if (!index.isValid() ||
+        command.testAnyFlags(QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+        return QItemSelectionModel::NoUpdate;
+    return command;
 }
 
 QRegion CelebrityList::visualRegionForSelection(const QItemSelection &selection) const

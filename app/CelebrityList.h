@@ -10,7 +10,8 @@
 // its cost per repaint and per added row stays the same at any length.
 //
 // As a list box does, it scrolls the current row into view whenever it
-// changes, by mouse or keyboard, moving as little as it can. While rows are
+// changes, by mouse or keyboard, moving as little as it can; and once a row is
+// selected, some row stays selected: no click or key takes the selection away. While rows are
 // sorted in above, the view stays at the first row until the user scrolls or
 // selects; after that, the row at the top of the view stays at the top.
 class CelebrityList : public QAbstractItemView
@@ -41,6 +42,8 @@ protected:
     int verticalOffset() const override;
     bool isIndexHidden(const QModelIndex &) const override { return false; }
     void setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event) const override;
     QRegion visualRegionForSelection(const QItemSelection &selection) const override;
     void updateGeometries() override;
     void paintEvent(QPaintEvent *event) override;

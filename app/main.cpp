@@ -7,6 +7,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     markProgramRunning();
+    installAccessibility();
     frmMain window;
     setApplicationInfo();
     centreOnScreen(&window);

@@ -1,4 +1,6 @@
 #include "startup.h"
+#include "CelebrityListAccessible.h"
+#include "DateComboAccessible.h"
 #include "database/Collation.h"
 #include "version.h"
 
@@ -24,6 +26,12 @@ void setApplicationInfo()
     for (const int size : {16, 32, 48})
         icon.addFile(QStringLiteral(":/famescope-%1.png").arg(size), QSize(size, size));
     QApplication::setWindowIcon(icon);
+}
+
+void installAccessibility()
+{
+    QAccessible::installFactory(&CelebrityListAccessible::create);
+    QAccessible::installFactory(&DateComboAccessible::create);
 }
 
 void centreOnScreen(QWidget *window)

@@ -5,6 +5,10 @@ class QWidget;
 // The program's name, version, maker and icon, the same on every platform as
 // in the Windows version record; and the window's first place on the screen.
 void setApplicationInfo();
+// Gives assistive technology the window's own kinds of element as it should
+// see them: the celebrity list and the date drop-downs. Once, before the
+// window is made.
+void installAccessibility();
 void centreOnScreen(QWidget *window);
 // On Windows, lets the installer see that the program runs, so that it asks
 // the user to close it before replacing or removing it; elsewhere nothing.

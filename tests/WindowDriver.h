@@ -4,6 +4,7 @@
 // test's own, the real window looking there, and a user's clicks on it.
 
 #include "frmMain.h"
+#include "startup.h"
 
 #include <QAbstractItemView>
 #include <QDir>
@@ -39,6 +40,7 @@ protected:
         QVERIFY(QDir(folder->path()).mkpath(QStringLiteral("bin")));
         qputenv("XDG_DATA_HOME", QFile::encodeName(folder->filePath(QStringLiteral("user"))));
         qputenv("XDG_DATA_DIRS", QFile::encodeName(folder->filePath(QStringLiteral("system"))));
+        installAccessibility();
         window = std::make_unique<frmMain>();
         window->setProgramFolder(folder->filePath(QStringLiteral("bin")));
         window->show();

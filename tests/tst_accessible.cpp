@@ -2,7 +2,10 @@
 #include "CelebrityModel.h"
 #include "WindowDriver.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QtTest>
 
 #include <private/qguiapplication_p.h>
@@ -20,6 +23,7 @@ private slots:
     void init();
     void cleanup();
 
+    void dropDowns_areNamedForWhatTheyAsk();
     void list_rowsAreItemsNamedAfterCelebrities();
     void selection_isMarkedAndAnnounced();
     void rows_keepTheirIdentityAsRowsAreSortedIn();
@@ -67,6 +71,45 @@ void tst_accessible::init()
 void tst_accessible::cleanup()
 {
     closeWindow();
+}
+
+void tst_accessible::dropDowns_areNamedForWhatTheyAsk()
+{
+    // Named for what they ask, valued by what they show, on every platform.
+    const struct
+    {
+        const char *name;
+        QString purpose;
+        QString value;
+    } dropDowns[] = {{"cDay", QStringLiteral("Day of birth"), QStringLiteral("1")},
+                     {"cMonth", QStringLiteral("Month of birth"), QStringLiteral("January")},
+                     {"cYear", QStringLiteral("Year of birth"), QStringLiteral("1980")}};
+    for (const auto &d : dropDowns) {
+        auto *combo = window->findChild<QComboBox *>(QLatin1String(d.name));
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(combo);
+        QVERIFY(iface);
+        QCOMPARE(iface->role(), QAccessible::ComboBox);
+        QCOMPARE(iface->text(QAccessible::Name), d.purpose);
+        QCOMPARE(iface->text(QAccessible::Value), d.value);
+        QVERIFY(iface->state().editable);
+        QCOMPARE(iface->childCount(), 2);
+        QCOMPARE(iface->child(1)->object(), combo->lineEdit());
+        QCOMPARE(iface->indexOfChild(iface->child(1)), 1);
+        QCOMPARE(iface->child(1)->text(QAccessible::Value), d.value);
+    }
+    // Typed into, the name stays and the value follows.
+    auto *day = window->findChild<QComboBox *>(QStringLiteral("cDay"));
+    QTest::keyClick(day->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(day->lineEdit(), QStringLiteral("29"));
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(day);
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Day of birth"));
+    QCOMPARE(iface->text(QAccessible::Value), QStringLiteral("29"));
+    // A screen reader opens the list as a click would.
+    iface->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    QTRY_VERIFY(day->view()->isVisible());
+    QVERIFY(iface->state().expanded);
+    iface->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    QTRY_VERIFY(!day->view()->isVisible());
 }
 
 void tst_accessible::list_rowsAreItemsNamedAfterCelebrities()
