@@ -1,3 +1,4 @@
+#include "CelebrityModel.h"
 #include "WindowDriver.h"
 
 #include <QComboBox>
@@ -8,6 +9,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <numeric>
 
 // famescope-db, run as a user runs it, on files of its own; and its match
 // against the window itself.
@@ -194,15 +197,23 @@ void tst_famescopedb::check_textAndSummary()
 
 void tst_famescopedb::check_jsonShape()
 {
-    // Every kind of line at once, in UTF-16 as Notepad writes it.
-    const QString text = QStringLiteral("Mara, 7 28 1900,7\r\n(x), 1\r\nEve, 1 1 1900,2\r\n");
+    // Every kind of line at once, in UTF-16 as Notepad writes it; a date
+    // with every character JSON must escape, and more.
+    const QString odd = QString::fromUtf8(" 7 \"2\\8\t\x01\x1F\xC3\xA9/");
+    const QString text = QStringLiteral("Mara, 7 28 1900,7\r\n(x), 1\r\nEve, 1 1 1900,2\r\nOdd,") +
+                         odd + QStringLiteral(",1\r\n");
     QByteArray bytes("\xFF\xFE");
     bytes.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
     const Run r = run({QStringLiteral("check"), QStringLiteral("--json"),
                        write(QStringLiteral("shape.txt"), bytes)});
     const QList<QJsonObject> objects = jsonLines(r.out);
-    QCOMPARE(objects.size(), 3);
-    for (int i = 0; i < 2; ++i) {
+    QCOMPARE(objects.size(), 4);
+    const QJsonObject last = objects[objects.size() - 2];
+    QCOMPARE(last.value(QStringLiteral("line")).toInt(), 4);
+    const QJsonObject escaped = last.value(QStringLiteral("problems")).toArray().first().toObject();
+    QCOMPARE(escaped.value(QStringLiteral("kind")).toString(), QStringLiteral("date-form"));
+    QCOMPARE(escaped.value(QStringLiteral("date")).toString(), odd);
+    for (int i = 0; i < objects.size() - 1; ++i) {
         const QJsonObject o = objects[i];
         QCOMPARE(o.keys(), (QStringList{QStringLiteral("line"), QStringLiteral("outcome"),
                                         QStringLiteral("problems")}));
@@ -216,8 +227,8 @@ void tst_famescopedb::check_jsonShape()
              (QStringList{QStringLiteral("encoding"), QStringLiteral("items"),
                           QStringLiteral("lineEnds"), QStringLiteral("lines"),
                           QStringLiteral("problemLines"), QStringLiteral("skipped")}));
-    QCOMPARE(summary.value(QStringLiteral("lines")).toInt(), 3);
-    QCOMPARE(summary.value(QStringLiteral("items")).toInt(), 2);
+    QCOMPARE(summary.value(QStringLiteral("lines")).toInt(), 4);
+    QCOMPARE(summary.value(QStringLiteral("items")).toInt(), 3);
     QCOMPARE(summary.value(QStringLiteral("encoding")).toString(), QStringLiteral("UTF-16LE"));
     QCOMPARE(summary.value(QStringLiteral("lineEnds")).toString(), QStringLiteral("CR LF"));
 }
@@ -296,53 +307,85 @@ void tst_famescopedb::match_agreesWithTheWindow()
     QFETCH(QString, year);
     QFile sample(QStringLiteral(FAMESCOPE_SAMPLE_DB));
     QVERIFY(sample.open(QIODevice::ReadOnly));
-    openWindow();
-    writeDb(sample.readAll());
-    clickLoad();
-    // The date typed into the window's drop-downs, as a user would.
-    const std::pair<const char *, QString> fields[] = {
-        {"cDay", day}, {"cMonth", month}, {"cYear", year}};
-    for (const auto &[name, text] : fields) {
-        QLineEdit *edit = window->findChild<QComboBox *>(QLatin1String(name))->lineEdit();
-        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(edit, text);
-    }
-    // Every celebrity selected in turn, by keyboard, and its percentage read.
-    QStringList windowPercents;
+    // The sample, and lines whose Attitude the selection cannot read (no
+    // second comma; a date shorter than four characters): the window keeps
+    // the previous celebrity's there, and match ranks each as the first
+    // celebrity selected after start-up, with none.
+    const QStringList keeping = {QStringLiteral("Aa No Second Comma"),
+                                 QStringLiteral("Ab Short Date"), QStringLiteral("Zz Empty Tail")};
+    const QByteArray extra = "Aa No Second Comma, 7 28 1900\r\n"
+                             "Ab Short Date, 12,5\r\n"
+                             "Zz Empty Tail,\r\n";
+    const QString db = write(QStringLiteral("match.txt"), sample.readAll() + extra);
+    // A window with the file loaded and the date typed into its drop-downs,
+    // as a user would.
+    const auto start = [&] {
+        openWindow();
+        QFile f(db);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        writeDb(f.readAll());
+        clickLoad();
+        const std::pair<const char *, QString> fields[] = {
+            {"cDay", day}, {"cMonth", month}, {"cYear", year}};
+        for (const auto &[name, text] : fields) {
+            QLineEdit *edit = window->findChild<QComboBox *>(QLatin1String(name))->lineEdit();
+            QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(edit, text);
+        }
+    };
+
+    // Every celebrity selected in turn, by keyboard, its name and percentage read.
+    start();
+    QStringList names;
+    QStringList percents;
     list()->setFocus();
     clickRow(0);
     for (int row = 0; row < rows(); ++row) {
         if (row > 0)
             QTest::keyClick(list(), Qt::Key_Down);
         QCOMPARE(list()->currentIndex().row(), row);
-        windowPercents << label("Label16")->text();
+        names << list()->currentIndex().data(CelebrityModel::NameRole).toString();
+        percents << label("Label16")->text();
     }
     const QString lifePath = label("lpNumber")->text();
     const QString attitude = label("aNumber")->text();
     closeWindow();
+    // Each line that keeps an Attitude, as a freshly started window's first selection.
+    for (const QString &name : keeping) {
+        start();
+        const int row = int(names.indexOf(name));
+        QVERIFY(row >= 0);
+        // Scrolled to, as a user would, and clicked.
+        list()->scrollTo(list()->model()->index(row, 0));
+        clickRow(row);
+        QVERIFY(label("Label9")->text().startsWith(name.toUpper() + u' '));
+        QCOMPARE(label("Label15")->text(), QStringLiteral("None Selected"));
+        percents[row] = label("Label16")->text();
+        closeWindow();
+    }
 
     const Run r =
         run({QStringLiteral("match"), QStringLiteral("--day"), day, QStringLiteral("--month"),
              month, QStringLiteral("--year"), year, QStringLiteral("--top"),
-             QString::number(windowPercents.size()), QStringLiteral("--json"),
-             QStringLiteral("--db"), QStringLiteral(FAMESCOPE_SAMPLE_DB)});
+             QString::number(names.size()), QStringLiteral("--json"), QStringLiteral("--db"), db});
     QCOMPARE(r.status, 0);
     const QList<QJsonObject> objects = jsonLines(r.out);
-    QCOMPARE(objects.size(), windowPercents.size() + 1);
+    QCOMPARE(objects.size(), names.size() + 1);
     const QJsonObject user = objects.first().value(QStringLiteral("user")).toObject();
     QCOMPARE(user.value(QStringLiteral("lifePath")).toString(), lifePath);
     QCOMPARE(user.value(QStringLiteral("attitude")).toString(), attitude);
-    // The window's rows ranked by percentage, ties in the list's order.
-    QList<int> ranked(windowPercents.size());
+    // The window's rows ranked by percentage, ties in the list's order: the
+    // same celebrities at the same ranks.
+    QList<int> ranked(names.size());
     std::iota(ranked.begin(), ranked.end(), 0);
-    const auto value = [&](int row) { return windowPercents[row].chopped(1).toInt(); };
+    const auto value = [&](int row) { return percents[row].chopped(1).toInt(); };
     std::stable_sort(ranked.begin(), ranked.end(),
                      [&](int a, int b) { return value(a) > value(b); });
-    QFile again(QStringLiteral(FAMESCOPE_SAMPLE_DB));
     for (int i = 0; i < ranked.size(); ++i) {
         const QJsonObject entry = objects[i + 1];
         QCOMPARE(entry.value(QStringLiteral("rank")).toInt(), i + 1);
-        QCOMPARE(entry.value(QStringLiteral("percent")).toString(), windowPercents[ranked[i]]);
+        QCOMPARE(entry.value(QStringLiteral("name")).toString(), names[ranked[i]]);
+        QCOMPARE(entry.value(QStringLiteral("percent")).toString(), percents[ranked[i]]);
     }
 }
 
