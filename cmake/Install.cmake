@@ -90,7 +90,7 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Famescope shows the Life Path and Attitude numbers of a date of birth at
 once, as it is picked. It loads a list of celebrities from a plain text
 database and shows each one's date of birth, numbers and compatibility
-with the user as a percentage. A sample of 473 public figures comes with
+with the user as a percentage. A sample of 470 public figures comes with
 the program; a database of the user's own in ~/.local/share/famescope
 takes its place.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
