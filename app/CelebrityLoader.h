@@ -1,7 +1,9 @@
 #pragma once
 
 #include "database/DbFile.h"
+#include "database/ParseAhead.h"
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include <functional>
@@ -16,7 +18,8 @@ class CelebrityModel;
 // The items counted at the last progress point are sorted in and announced
 // only when the window is about to show them (flushShown), not at every
 // point: a big file passes hundreds of thousands of points, and the window
-// shows a few dozen frames. The loader itself touches no widget.
+// shows a few dozen frames. The loader itself touches no widget. The whole
+// design, its budgets and why the second thread cannot be noticed: docs/load.md.
 class CelebrityLoader
 {
 public:
@@ -54,7 +57,23 @@ public:
     static bool isProgressCount(qint64 count);
 
 private:
+    // Takes every line, handing control over at progress points and pauses;
+    // true when the file was read to its end, false when stopped.
+    bool readAll(database::ParseAhead &lines, const ProgressPoint &atProgressPoint,
+                 const Pause &atPause);
+    // Stores a line, and at a progress point hands control over; false when
+    // that stops the load.
+    bool store(const database::ParseAhead::Line &line, const ProgressPoint &atProgressPoint);
+    // At each look at the clock: the order's work in the background, and a
+    // pause once a frame has passed without a hand-over; false when the
+    // pause stops the load.
+    bool look(const Pause &atPause);
+    // Once every line is read, the whole list into one sorted run, so that
+    // rows are found at once from now on, in slices between pauses.
+    bool mergeToOne(const Pause &atPause);
+
     CelebrityModel &model;
+    QElapsedTimer sinceHandOver;
     qsizetype shown = 0; // items counted at the last progress point
     bool finished = false;
     database::ReadFailure failed = database::ReadFailure::None;

@@ -1,11 +1,13 @@
 #include "FramePacer.h"
 
+#include "database/LoadBudget.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QWidget>
 
 namespace {
-constexpr qint64 kFrameMs = 16;
+using database::load::kFrameMs;
 }
 
 FramePacer::FramePacer(QWidget *window, std::function<void()> beforeShowing)

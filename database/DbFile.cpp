@@ -1,4 +1,5 @@
 #include "DbFile.h"
+#include "LoadBudget.h"
 #include "PlatformText.h"
 
 #ifdef Q_OS_WIN
@@ -16,7 +17,10 @@ namespace database {
 
 namespace {
 
-constexpr qsizetype kBlock = 64 * 1024;
+// A read at a time; a stop is looked at between two.
+constexpr qsizetype kBlock = load::kReadSlice;
+// A line longer than this is a long one.
+constexpr qsizetype kLongLine = qsizetype(1) << 20;
 
 #ifndef Q_OS_WIN
 // Windows-1252 in its 0x80..0x9F range; the five bytes it leaves undefined map
@@ -211,8 +215,21 @@ bool DbFile::fill()
         end -= pos;
         pos = 0;
     }
-    if (buffer.size() < end + kBlock)
-        buffer.resize(std::max<qsizetype>(end + kBlock, buffer.size() * 2));
+    if (stop && stop->load(std::memory_order_relaxed)) {
+        stopped = true;
+        eof = true;
+        return false;
+    }
+    if (buffer.size() < end + kBlock) {
+        qsizetype room = std::max<qsizetype>(end + kBlock, buffer.size() * 2);
+        // A line of megabytes gets room for the rest of the file at once:
+        // growing by doubling would copy it again and again, each copy into
+        // memory never touched before, which is slow, and no stop can cut a
+        // copy short. The pages are taken only as the reads fill them.
+        if (room > kLongLine)
+            room = std::max<qsizetype>(room, end + (fileSize - bytesRead) + kBlock);
+        buffer.resize(room);
+    }
     const qint64 n = device->read(buffer.data() + end, kBlock);
     if (n <= 0) {
         // A file that has shrunk simply ends; a failed read is kept.
@@ -222,6 +239,7 @@ bool DbFile::fill()
         return false;
     }
     end += n;
+    bytesRead += n;
     return true;
 }
 
@@ -263,8 +281,8 @@ bool DbFile::readRawLine(QByteArrayView &line)
             return true;
         }
         if (eof) {
-            // A line that a failed read cut short was never read.
-            if (pos == end || failed != ReadFailure::None)
+            // A line that a failed read cut short, or a stop, was never read.
+            if (pos == end || failed != ReadFailure::None || stopped)
                 return false;
             // The last line, and in UTF-16 an odd byte at its end.
             line = QByteArrayView(buffer.constData() + pos, end - pos);

@@ -5,6 +5,7 @@
 #include <QIODevice>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -92,6 +93,11 @@ public:
     // the reading as the end of the file would and is kept in failure().
     bool readLine(QByteArrayView &line, Encoding &encoding);
 
+    // Makes readLine() end, as at the end of the file and without the line
+    // it was reading, once the flag is set: looked at before every block
+    // read, inside long lines too. For a reading thread that is told to stop.
+    void stopWhen(const std::atomic<bool> &flag) { stop = &flag; }
+
 private:
     bool fill();
     bool readRawLine(QByteArrayView &line);
@@ -101,11 +107,14 @@ private:
     ReadFailure failed = ReadFailure::None;
     Form kind = Form::Plain;
     qint64 fileSize = 0;
+    qint64 bytesRead = 0;
 
     QByteArray buffer; // the block being read, and the start of a long line
     qsizetype pos = 0; // next unread byte in buffer
     qsizetype end = 0; // bytes in buffer
     bool eof = false;
+    const std::atomic<bool> *stop = nullptr;
+    bool stopped = false;
     bool skipLeadingLf = false; // the last line ended in CR: an LF right after belongs to it
     LineEnds ends;
     QByteArray converted; // a UTF-16 line in UTF-8

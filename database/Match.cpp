@@ -30,9 +30,9 @@ MatchResult topMatches(DbFile &file, const QString &userLifePath, int count)
 {
     MatchResult result;
     ItemArena items;
-    items.reserve(file.size() / 24, file.size());
+    items.reserve(file.size() / load::kBytesPerLineEstimate, file.size());
     std::vector<std::int16_t> percents;
-    percents.reserve(std::size_t(file.size() / 24));
+    percents.reserve(std::size_t(file.size() / load::kBytesPerLineEstimate));
     LineParser parser;
     QByteArrayView line;
     Encoding encoding;

@@ -1,29 +1,22 @@
 #include "ParseAhead.h"
 
 #include "LineParser.h"
+#include "LoadBudget.h"
 
 #include <algorithm>
 
 namespace database {
 
-namespace {
-// Lines a batch holds, and the text after which it goes early (long lines).
-constexpr std::size_t kBatchLines = 4096;
-constexpr std::size_t kFirstBatchLines = 128;
-constexpr std::size_t kBatchText = std::size_t(1) << 20;
-// Batches in flight: enough for the threads not to wait on each other.
-constexpr int kBatches = 4;
-} // namespace
-
 ParseAhead::ParseAhead(const QString &path, const QString &locale)
     : file(std::make_unique<DbFile>(path)), collation(locale)
 {
     size = file->size();
+    file->stopWhen(stopping);
     // The collation tables load here, not halfway through the first batch.
     collation.prepare();
-    for (int i = 0; i < kBatches; ++i) {
+    for (int i = 0; i < load::kBatches; ++i) {
         batches.push_back(std::make_unique<Batch>());
-        batches.back()->lines.reserve(kBatchLines);
+        batches.back()->lines.reserve(load::kBatchLines);
         empty.push_back(batches.back().get());
     }
     reader = std::thread([this] { run(); });
@@ -59,39 +52,74 @@ void ParseAhead::handOver(Batch *batch)
     filled.notify_one();
 }
 
+bool ParseAhead::parseInto(Batch &batch, QByteArrayView line, Encoding encoding)
+{
+    Record r{batch.text.size(), 0, 0, {}, false};
+    if (const auto parts = parser.parse(line, encoding)) {
+        r.isItem = true;
+        r.nameBytes = std::size_t(parts->name.size());
+        r.tailBytes = std::size_t(parts->tail.size());
+        // A huge line is copied a slice at a time, so that a stop does not
+        // wait for the whole of it.
+        batch.text.reserve(batch.text.size() + r.nameBytes + r.tailBytes);
+        batch.text.insert(batch.text.end(), parts->name.begin(), parts->name.end());
+        for (QByteArrayView rest = parts->tail; !rest.isEmpty();) {
+            if (stopping.load(std::memory_order_relaxed))
+                return false;
+            const QByteArrayView slice =
+                rest.first(std::min<qsizetype>(rest.size(), load::kReadSlice));
+            batch.text.insert(batch.text.end(), slice.begin(), slice.end());
+            rest = rest.sliced(slice.size());
+        }
+        r.key = EntryOrder::keyStart(collation, composer, parts->name, parts->tail);
+    }
+    batch.lines.push_back(r);
+    return true;
+}
+
 void ParseAhead::run()
 {
-    LineParser parser;
-    itemtext::Utf8Composer text;
     QByteArrayView line;
     Encoding encoding;
-    std::size_t batchLines = kFirstBatchLines;
+    std::size_t batchLines = load::kFirstBatchLines;
     Batch *batch = emptyBatch();
-    if (!batch)
-        return;
-    while (file->readLine(line, encoding)) {
-        Record r{batch->text.size(), 0, 0, {}, false};
-        if (const auto parts = parser.parse(line, encoding)) {
-            r.isItem = true;
-            r.nameBytes = std::size_t(parts->name.size());
-            r.tailBytes = std::size_t(parts->tail.size());
-            batch->text.insert(batch->text.end(), parts->name.begin(), parts->name.end());
-            batch->text.insert(batch->text.end(), parts->tail.begin(), parts->tail.end());
-            r.key = SortedOrder::keyStart(collation, text, parts->name, parts->tail);
-        }
-        batch->lines.push_back(r);
-        if (batch->lines.size() >= batchLines || batch->text.size() >= kBatchText) {
+    // A stop ends readLine() too, without the line it was reading.
+    while (batch && file->readLine(line, encoding) && !stopping.load(std::memory_order_relaxed)) {
+        if (!parseInto(*batch, line, encoding))
+            return;
+        if (batch->lines.size() >= batchLines || batch->text.size() >= load::kBatchText) {
             // Small batches first, so that the first lines show at once.
-            batchLines = std::min(kBatchLines, batchLines * 2);
+            batchLines = std::min(load::kBatchLines, batchLines * 2);
             handOver(batch);
             batch = emptyBatch();
-            if (!batch)
-                return;
         }
     }
+    if (!batch || stopping)
+        return;
     batch->last = true;
     batch->failure = file->failure();
     handOver(batch);
+}
+
+bool ParseAhead::takeFull(std::chrono::milliseconds wait)
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    if (current) {
+        current->lines.clear();
+        current->text.clear();
+        // A batch that held a huge line gives its memory back.
+        if (current->text.capacity() > 4 * load::kBatchText)
+            current->text.shrink_to_fit();
+        empty.push_back(current);
+        current = nullptr;
+        emptied.notify_one();
+    }
+    if (!filled.wait_for(lock, wait, [this] { return !full.empty(); }))
+        return false;
+    current = full.front();
+    full.pop_front();
+    at = 0;
+    return true;
 }
 
 ParseAhead::Next ParseAhead::next(Line &line, std::chrono::milliseconds wait)
@@ -101,22 +129,8 @@ ParseAhead::Next ParseAhead::next(Line &line, std::chrono::milliseconds wait)
             failed = current->failure;
             return Next::End;
         }
-        std::unique_lock<std::mutex> lock(mutex);
-        if (current) {
-            current->lines.clear();
-            current->text.clear();
-            // A batch that held a huge line gives its memory back.
-            if (current->text.capacity() > 4 * kBatchText)
-                current->text.shrink_to_fit();
-            empty.push_back(current);
-            current = nullptr;
-            emptied.notify_one();
-        }
-        if (!filled.wait_for(lock, wait, [this] { return !full.empty(); }))
+        if (!takeFull(wait))
             return Next::NotYet;
-        current = full.front();
-        full.pop_front();
-        at = 0;
     }
     const Record &r = current->lines[at++];
     line.isItem = r.isItem;

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "DbFile.h"
-#include "SortedOrder.h"
+#include "ItemText.h"
+#include "LineParser.h"
+#include "OrderEntry.h"
 
 #include <QByteArrayView>
 #include <QString>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -18,7 +21,14 @@
 // lines ahead of the caller, working out each name's key start there too. The
 // caller gets the lines in the file's order, one at a time, as if it read and
 // parsed them itself: what it stores, counts and shows is its own business,
-// and the other thread touches none of it.
+// and the other thread touches none of it. Why no user can tell the two
+// threads from one: docs/load.md.
+//
+// The threads share nothing but batches of lines. Each batch is in exactly
+// one place at any time: the empty queue, the reading thread (filling it),
+// the full queue, or the caller (taking its lines); it moves between them
+// only under the mutex, so whoever holds a batch outside the queues is alone
+// with it.
 
 namespace database {
 
@@ -29,7 +39,8 @@ public:
     // The key starts are those of the order of the named locale (empty: the
     // user's).
     explicit ParseAhead(const QString &path, const QString &locale = {});
-    // Stops the reading, wherever it is.
+    // Stops the reading wherever it is, in the middle of a long line too,
+    // and waits for the reading thread to end: a few milliseconds at most.
     ~ParseAhead();
     ParseAhead(const ParseAhead &) = delete;
     ParseAhead &operator=(const ParseAhead &) = delete;
@@ -44,7 +55,7 @@ public:
         bool isItem = false;
         QByteArrayView name;
         QByteArrayView tail;
-        SortedOrder::KeyStart key{};
+        KeyStart key{};
     };
     enum class Next { Line, End, NotYet };
     // The next line; End after the last; NotYet when none arrived within
@@ -60,7 +71,7 @@ private:
         std::size_t text;
         std::size_t nameBytes;
         std::size_t tailBytes;
-        SortedOrder::KeyStart key;
+        KeyStart key;
         bool isItem;
     };
     // Lines handed over together, so that the threads meet once a batch.
@@ -72,26 +83,44 @@ private:
         ReadFailure failure = ReadFailure::None;
     };
 
+    // The reading thread's.
     void run();
-    // The reading thread's next batch to fill; null once stopped.
+    // Adds a line to the batch; false when told to stop meanwhile.
+    bool parseInto(Batch &batch, QByteArrayView line, Encoding encoding);
+    // The next batch to fill; null once told to stop.
     Batch *emptyBatch();
     void handOver(Batch *batch);
+    // The caller's: gives its batch back and waits for the next full one.
+    bool takeFull(std::chrono::milliseconds wait);
 
-    std::unique_ptr<DbFile> file;
+    // Made by the constructor before the reading thread starts, unchanged
+    // after: either thread may read them.
     qint64 size = 0;
-    Collation collation; // the reading thread's own
-    std::vector<std::unique_ptr<Batch>> batches;
+    std::vector<std::unique_ptr<Batch>> batches; // every batch, wherever it is
+
+    // The reading thread's alone once it has started.
+    std::unique_ptr<DbFile> file;
+    Collation collation;
+    LineParser parser;
+    itemtext::Utf8Composer composer;
+
+    // Shared, under the mutex: the queues that batches wait in.
     std::mutex mutex;
     std::condition_variable filled;
     std::condition_variable emptied;
     std::deque<Batch *> full;
     std::deque<Batch *> empty;
-    bool stopping = false;
+    // Set once, under the mutex (so that a waiting thread cannot miss it);
+    // read without the lock too, by the reading thread between lines and
+    // inside them.
+    std::atomic<bool> stopping{false};
 
-    Batch *current = nullptr; // the caller's
+    // The caller's alone.
+    Batch *current = nullptr;
     std::size_t at = 0;
     ReadFailure failed = ReadFailure::None;
-    std::thread reader;
+
+    std::thread reader; // last: it starts once everything above is made
 };
 
 } // namespace database

@@ -1,7 +1,8 @@
 #pragma once
 
 // db.txt read through a stand-in for the plain file (DbFile's seam): every
-// read from a given byte on fails, and the bytes handed out are counted.
+// read from a given byte on fails, each read may take a while (a slow disk),
+// and the bytes handed out are counted.
 
 #include "database/DbFile.h"
 
@@ -9,14 +10,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <limits>
 #include <memory>
+#include <thread>
 
 class FaultyFile : public QFile
 {
 public:
-    FaultyFile(const QString &path, qint64 failAt, std::atomic<qint64> &handedOut)
-        : QFile(path), failAt(failAt), handedOut(handedOut)
+    FaultyFile(const QString &path, qint64 failAt, int msPerRead, std::atomic<qint64> &handedOut)
+        : QFile(path), failAt(failAt), msPerRead(msPerRead), handedOut(handedOut)
     {}
 
 protected:
@@ -26,6 +29,8 @@ protected:
             setErrorString(QStringLiteral("a read failed on purpose"));
             return -1;
         }
+        if (msPerRead > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(msPerRead));
         const qint64 n = QFile::readData(data, std::min(maxSize, failAt - delivered));
         if (n > 0) {
             delivered += n;
@@ -36,6 +41,7 @@ protected:
 
 private:
     const qint64 failAt;
+    const int msPerRead;
     qint64 delivered = 0;
     std::atomic<qint64> &handedOut;
 };
@@ -44,10 +50,10 @@ private:
 class FaultyFiles
 {
 public:
-    explicit FaultyFiles(qint64 failAt = std::numeric_limits<qint64>::max())
+    explicit FaultyFiles(qint64 failAt = std::numeric_limits<qint64>::max(), int msPerRead = 0)
     {
-        database::setDeviceOpener([this, failAt](const QString &path) {
-            auto file = std::make_unique<FaultyFile>(path, failAt, handedOut);
+        database::setDeviceOpener([this, failAt, msPerRead](const QString &path) {
+            auto file = std::make_unique<FaultyFile>(path, failAt, msPerRead, handedOut);
             if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
                 file.reset();
             return std::unique_ptr<QIODevice>(std::move(file));

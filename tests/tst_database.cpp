@@ -5,6 +5,7 @@
 #include "database/ItemArena.h"
 #include "database/ItemText.h"
 #include "database/LineParser.h"
+#include "database/LoadBudget.h"
 #include "database/Location.h"
 #include "database/ParseAhead.h"
 #include "database/PlatformText.h"
@@ -21,6 +22,20 @@
 #include <memory>
 
 using namespace database;
+
+namespace {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+} // namespace
 
 // The pure side of the celebrity database: reading lines, turning them into
 // list items, keeping the order, and reading a selected item back.
@@ -258,15 +273,15 @@ void tst_database::readLines_longLineAcrossBlocks()
 
 void tst_database::readLines_crLfSplitAcrossBlocks()
 {
-    // The CR is the last byte of a block of 64 KiB and its LF the first of
-    // the next, for every block size that divides 64 KiB.
-    QByteArray bytes(64 * 1024 - 1, 'y');
+    // The CR is the last byte of a block read and its LF the first of the
+    // next, for every block size that divides the one read.
+    QByteArray bytes(database::load::kReadSlice - 1, 'y');
     bytes += "\r\nz";
     DbFile file(writeFile(QStringLiteral("split.txt"), bytes));
     QByteArrayView line;
     Encoding encoding;
     QVERIFY(file.readLine(line, encoding));
-    QCOMPARE(line.size(), 64 * 1024 - 1);
+    QCOMPARE(line.size(), database::load::kReadSlice - 1);
     QVERIFY(file.readLine(line, encoding));
     QCOMPARE(line, "z");
     QVERIFY(!file.readLine(line, encoding));
@@ -353,6 +368,37 @@ void tst_database::parseAhead_stoppedEarly_endsAtOnce()
         const qint64 read = files.bytesHandedOut() - readBefore;
         QVERIFY2(read < bytes.size() / 4, qPrintable(QString::number(read)));
         readBefore = files.bytesHandedOut();
+    }
+
+    // One line of 50 MB: the reader stops in the middle of it, wherever it
+    // is, so that closing the window does not wait for the line's end. On a
+    // slow disk first (the whole line takes about a second there), then at
+    // a few moments of reading it from a local file.
+    const QString giant = writeFile(QStringLiteral("giant.txt"),
+                                    "Giant, 1 2 1900,3" + QByteArray(50 << 20, '7') + "\r\n");
+    const auto destroyedWithin = [](std::unique_ptr<ParseAhead> &ahead) {
+        QElapsedTimer clock;
+        clock.start();
+        ahead.reset();
+        return clock.elapsed();
+    };
+    // Sanitizers slow every byte copied and looked at.
+    const qint64 limitMs = kSanitized ? 200 : 20;
+    {
+        const FaultyFiles slow(std::numeric_limits<qint64>::max(), 1);
+        auto ahead = std::make_unique<ParseAhead>(giant);
+        QTRY_VERIFY(slow.bytesHandedOut() > (1 << 20));
+        const qint64 ms = destroyedWithin(ahead);
+        QVERIFY2(ms < limitMs, qPrintable(QString::number(ms)));
+        QVERIFY2(slow.bytesHandedOut() < (10 << 20),
+                 qPrintable(QString::number(slow.bytesHandedOut())));
+    }
+    for (const int afterMs : {0, 2, 5, 10, 20, 40, 80}) {
+        auto ahead = std::make_unique<ParseAhead>(giant);
+        QTest::qSleep(afterMs);
+        const qint64 ms = destroyedWithin(ahead);
+        QVERIFY2(ms < limitMs,
+                 qPrintable(QStringLiteral("%1 ms after %2 ms").arg(ms).arg(afterMs)));
     }
 
     // A file that is not there ends at once, and says why.
@@ -788,6 +834,33 @@ void tst_database::prefixKey_startsEveryLongerTextsKey()
         }
     }
     QVERIFY(checked > 4000);
+
+    // A long tail is keyed by its start alone: the same sixteen bytes as the
+    // whole text's key, where the tail's start weighs at the first level and
+    // where it does not (blanks and punctuation, ignorable in Thai).
+    const QByteArray tails[] = {", " + QByteArray(3000, '7'), ", " + QByteArray(5000, ' ') + "1",
+                                ", " + QByteArray(2000, ',') + "\xC3\xA9" + QByteArray(20000, '.')};
+    for (const QString &locale : {QStringLiteral("en_US"), QStringLiteral("th_TH")}) {
+        const Collation local(locale);
+        itemtext::Utf8Composer composer;
+        for (const QByteArray &name : {QByteArray("A"), QByteArray("Zo\xC3\xAB")}) {
+            for (const QByteArray &tail : tails) {
+                const auto key = SortedOrder::keyStart(local, composer, name, tail);
+                std::string whole;
+                local.appendSortKey(
+                    itemtext::compose(QString::fromUtf8(name), QString::fromUtf8(tail)), whole);
+                whole.resize(16, '\0');
+                unsigned char start[16];
+                for (int i = 0; i < 8; ++i) {
+                    start[i] = static_cast<unsigned char>(key.prefix >> (56 - 8 * i));
+                    start[8 + i] = static_cast<unsigned char>(key.prefix2 >> (56 - 8 * i));
+                }
+                QVERIFY2(std::memcmp(start, whole.data(), 16) == 0,
+                         qPrintable(locale + u' ' + QString::fromUtf8(name) + u' ' +
+                                    QString::number(tail.size())));
+            }
+        }
+    }
 }
 
 void tst_database::order_sortsTheSharedTableOfNames()

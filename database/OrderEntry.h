@@ -1,0 +1,85 @@
+#pragma once
+
+#include "Collation.h"
+#include "ItemArena.h"
+#include "ItemText.h"
+
+#include <QByteArrayView>
+
+#include <cstdint>
+#include <string>
+
+// The comparison behind the list's order: the collation's order of each
+// item's whole text (the name, the 500 blanks, the tail), letter case
+// ignored, and among items the collation finds equal the order of arrival.
+// It is one consistent order in every locale: every shortcut below is the
+// true start of the collation's own sort key, so the collation cannot
+// disagree with it.
+
+namespace database {
+
+// The first sixteen bytes of the collation key of an item's whole text,
+// big-endian: they decide most comparisons without a look at the texts.
+struct KeyStart
+{
+    std::uint64_t prefix;
+    std::uint64_t prefix2;
+};
+
+// An entry of the order: the key start and the item. Items alike in those
+// bytes are compared in full; nothing else is kept, and nothing pads it.
+#pragma pack(push, 4)
+struct OrderEntry
+{
+    std::uint64_t prefix;
+    std::uint64_t prefix2;
+    ItemArena::Id id;
+};
+#pragma pack(pop)
+static_assert(sizeof(OrderEntry) == 20, "an item costs the order 20 bytes");
+
+class EntryOrder
+{
+public:
+    // The arena outlives the order. The collation is the named locale's
+    // ("th_TH"), or the user's when none is named.
+    EntryOrder(const ItemArena &arena, const QString &locale) : arena(arena), collation(locale) {}
+
+    // Worked out with a collation and a text buffer of the caller's (the
+    // collation of the order's locale), so that any thread can.
+    static KeyStart keyStart(const Collation &collation, itemtext::Utf8Composer &text,
+                             QByteArrayView nameUtf8, QByteArrayView tailUtf8);
+    KeyStart keyStart(ItemArena::Id id) const
+    {
+        return keyStart(collation, textA, arena.nameBytes(id), arena.tailBytes(id));
+    }
+
+    // Negative, zero or positive as a sorts before, as or after b; only an
+    // entry compared with itself is equal.
+    int compare(const OrderEntry &a, const OrderEntry &b) const;
+    // Most entries differ in their first eight key bytes: that test stays
+    // inline in the sorts, merges and searches.
+    bool less(const OrderEntry &a, const OrderEntry &b) const
+    {
+        return a.prefix != b.prefix ? a.prefix < b.prefix : compare(a, b) < 0;
+    }
+
+    // The bytes that start the key of every text beginning with `text` at
+    // the collation's first level (case and accents ignored); empty when
+    // there are none.
+    std::string primaryPrefix(QStringView text) const;
+    // Negative when the entry's key sorts before every key that starts with
+    // the bytes (a primaryPrefix()), zero when it starts with them, positive
+    // when after.
+    int compareKeyStart(const OrderEntry &e, const std::string &bytes) const;
+
+private:
+    const ItemArena &arena;
+    Collation collation;
+    // Two items' whole texts, made for a comparison that their key starts
+    // do not decide.
+    mutable itemtext::Utf8Composer textA;
+    mutable itemtext::Utf8Composer textB;
+};
+
+} // namespace database

@@ -1,0 +1,69 @@
+#include "RunMerger.h"
+
+namespace database {
+
+std::size_t RunMerger::maxRuns(std::size_t items)
+{
+    static_assert(load::kRunRatio >= 2, "the bound below assumes runs at least double");
+    std::size_t runs = 1;
+    for (; items > 1; items >>= 1)
+        ++runs;
+    return runs;
+}
+
+bool RunMerger::startMerge(bool toOne)
+{
+    // The newest pair out of proportion first: small merges are cheap, and
+    // their result may call for the next.
+    for (std::size_t newer = runs.size(); newer-- > 1;) {
+        if (toOne || runs[newer - 1].size() <= load::kRunRatio * runs[newer].size()) {
+            mergeAt = newer - 1;
+            runs.insert(runs.begin() + std::ptrdiff_t(mergeAt), SortedRun());
+            ++changes;
+            return true;
+        }
+    }
+    Q_ASSERT(runs.size() <= maxRuns(items));
+    return false;
+}
+
+std::size_t RunMerger::merge(std::size_t moves)
+{
+    SortedRun &out = runs[mergeAt];
+    SortedRun &a = runs[mergeAt + 1];
+    SortedRun &b = runs[mergeAt + 2];
+    const auto move = [&](SortedRun &from) {
+        Q_ASSERT(out.empty() || order.less(out.back(), from.front()));
+        out.push_back(from.front(), spares);
+        from.pop_front(spares);
+        --moves;
+    };
+    while (moves > 0 && !a.empty() && !b.empty()) {
+        // The older run's item first among equals: the order is by arrival.
+        move(order.less(b.front(), a.front()) ? b : a);
+    }
+    while (moves > 0 && !a.empty())
+        move(a);
+    while (moves > 0 && !b.empty())
+        move(b);
+    if (a.empty() && b.empty()) {
+        runs.erase(runs.begin() + std::ptrdiff_t(mergeAt) + 1,
+                   runs.begin() + std::ptrdiff_t(mergeAt) + 3);
+        mergeAt = kNoMerge;
+    }
+    return moves;
+}
+
+bool RunMerger::compact(std::size_t moves, bool toOne)
+{
+    for (;;) {
+        if (mergeAt == kNoMerge && !startMerge(toOne))
+            return false;
+        if (moves == 0)
+            return true;
+        ++changes;
+        moves = merge(moves);
+    }
+}
+
+} // namespace database
