@@ -1,6 +1,7 @@
 #include "CelebrityList.h"
 
 #include "CelebrityModel.h"
+#include "database/LoadBudget.h"
 
 #include <QApplication>
 #include <QPaintEvent>
@@ -25,7 +26,7 @@ CelebrityList::CelebrityList(QWidget *parent) : QAbstractItemView(parent)
 
     modelChangeAnnouncement = new QTimer(this);
     modelChangeAnnouncement->setSingleShot(true);
-    modelChangeAnnouncement->setInterval(16);
+    modelChangeAnnouncement->setInterval(int(database::load::kFrameMs));
     connect(modelChangeAnnouncement, &QTimer::timeout, this, [this] {
         if (!QAccessible::isActive())
             return;
@@ -45,19 +46,41 @@ void CelebrityList::setModel(QAbstractItemModel *newModel)
             &CelebrityList::holdTopRow);
     connect(newModel, &QAbstractItemModel::layoutChanged, this, &CelebrityList::restoreTopRow);
 
-    // Qt's views tell assistive technology of every change of their model at
-    // once; a load changes the list at every progress point, thousands of
-    // times a second. The list takes those two connections over and tells of
-    // its changes at most once a frame.
-    disconnect(newModel, SIGNAL(rowsInserted(QModelIndex, int, int)), this,
-               SLOT(_q_rowsInserted(QModelIndex, int, int)));
-    disconnect(newModel, SIGNAL(layoutChanged()), this, SLOT(_q_layoutChanged()));
+    takeOverAnnouncements(newModel);
     connect(newModel, &QAbstractItemModel::rowsInserted, this, &CelebrityList::modelChanged);
     connect(newModel, &QAbstractItemModel::layoutChanged, this, [this] {
         ++layouts;
         scheduleDelayedItemsLayout();
         modelChanged();
     });
+}
+
+void CelebrityList::takeOverAnnouncements(QAbstractItemModel *newModel)
+{
+    // Qt's views tell assistive technology of every change of their model at
+    // once, through two private slots connected by name (Qt 6.0 to 6.4 at
+    // least). A load's flush inserts rows and moves them to their places,
+    // at each frame and each input event: the list takes those connections
+    // over and tells of its changes at most once a frame. A Qt that connects
+    // them another way has no such slots; there load_announcesAtMostOnceAFrame
+    // fails, and this needs another way in turn.
+    struct Connection
+    {
+        const char *signal;
+        const char *slot;
+    };
+    static const Connection connections[] = {
+        {SIGNAL(rowsInserted(QModelIndex, int, int)), SLOT(_q_rowsInserted(QModelIndex, int, int))},
+        {SIGNAL(layoutChanged()), SLOT(_q_layoutChanged())},
+    };
+    for (const Connection &c : connections) {
+        // SIGNAL() and SLOT() put a digit before the signature.
+        const QByteArray slot = QMetaObject::normalizedSignature(c.slot + 1);
+        if (QAbstractItemView::staticMetaObject.indexOfSlot(slot.constData()) < 0)
+            continue;
+        if (!disconnect(newModel, c.signal, this, c.slot))
+            qWarning("CelebrityList: Qt's %s was not connected", slot.constData());
+    }
 }
 
 void CelebrityList::modelChanged()

@@ -62,6 +62,8 @@ private:
     void holdTopRow();
     void restoreTopRow();
     void modelChanged();
+    // Qt's own announcements of model changes, replaced by the list's.
+    void takeOverAnnouncements(QAbstractItemModel *newModel);
     void announce(QAccessible::Event type, const QModelIndex &index);
 
     // Set once the user has scrolled or moved the current row.

@@ -55,8 +55,6 @@ public:
     void modelChange(QAccessibleTableModelChangeEvent *event) override;
 
     CelebrityList *list() const;
-    // The rows made so far (for tests of their cost).
-    qsizetype madeRows() const { return rows.size(); }
 
 private:
     // Rows move when others are sorted in above them: the cache is keyed by
