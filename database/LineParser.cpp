@@ -1,5 +1,6 @@
 #include "LineParser.h"
 #include "ItemText.h"
+#include "engine/numerology.h"
 
 #include <cstring>
 
@@ -30,7 +31,7 @@ qsizetype utf8PrefixForUnits(QByteArrayView utf8, qsizetype units)
 std::optional<SkipReason> skipReason(QByteArrayView line)
 {
     for (qsizetype i = 0; i < line.size(); ++i) {
-        if (line[i] == '#' || line[i] == '&' || line[i] == '(')
+        if (isSkipMarker(line[i]))
             return SkipReason{line[i], i};
     }
     if (!line.contains(','))
@@ -44,9 +45,10 @@ std::optional<ItemParts> LineParser::parse(QByteArrayView line, Encoding encodin
     const auto size = static_cast<std::size_t>(line.size());
     if (size == 0)
         return std::nullopt;
-    if (std::memchr(data, '#', size) || std::memchr(data, '&', size) ||
-        std::memchr(data, '(', size))
-        return std::nullopt;
+    for (const char marker : kSkipMarkers) {
+        if (std::memchr(data, marker, size))
+            return std::nullopt;
+    }
     const auto *comma = static_cast<const char *>(std::memchr(data, ',', size));
     if (!comma)
         return std::nullopt;
@@ -70,6 +72,28 @@ std::optional<ItemParts> LineParser::parse(QByteArrayView line, Encoding encodin
     if (parts.name.size() > itemtext::kMaxNameUnits)
         parts.name.truncate(utf8PrefixForUnits(parts.name, itemtext::kMaxNameUnits));
     return parts;
+}
+
+QString storableName(const QString &name)
+{
+    QString kept = name;
+    kept.remove(u',');
+    for (const char marker : kSkipMarkers)
+        kept.remove(QLatin1Char(marker));
+    kept.remove(u')');
+    return kept.simplified();
+}
+
+std::optional<QByteArray> dataLine(const QString &name, int month, int day, int year)
+{
+    const auto lifePath = engine::lifePathOfDate(month, day, year);
+    if (!lifePath)
+        return std::nullopt;
+    // One pass over the pattern: a "%2" in a name stays as it is.
+    return QStringLiteral("%1, %2 %3 %4,%5\r\n")
+        .arg(name, QString::number(month), QString::number(day),
+             QStringLiteral("%1").arg(year, 4, 10, QLatin1Char('0')), *lifePath)
+        .toUtf8();
 }
 
 } // namespace database

@@ -4,15 +4,27 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
 #include <optional>
 
-// Turns one line of db.txt into the two pieces of its list item, in UTF-8:
-// the name (blanks at both ends dropped) and the tail (from the first comma to
-// the end of the line, unchanged). A name too long for its list item is cut
-// to the item's limit.
+// A line of db.txt, read and written. Reading turns one line into the two
+// pieces of its list item, in UTF-8: the name (blanks at both ends dropped)
+// and the tail (from the first comma to the end of the line, unchanged). A
+// name too long for its list item is cut to the item's limit.
 
 namespace database {
+
+// A line holding any of these is skipped: a comment, or a line kept out.
+inline constexpr char kSkipMarkers[] = {'#', '&', '('};
+constexpr bool isSkipMarker(char c)
+{
+    for (const char marker : kSkipMarkers) {
+        if (c == marker)
+            return true;
+    }
+    return false;
+}
 
 struct ItemParts
 {
@@ -43,5 +55,16 @@ private:
     QByteArray nameBuffer;
     QByteArray tailBuffer;
 };
+
+// The name as a data line can hold it and the reader gives it back: without
+// commas (the first ends the name) or skip markers (a line holding one is
+// skipped), without the ")" that would be left of a bracket, blanks
+// simplified. Empty when nothing is left.
+QString storableName(const QString &name);
+
+// A data line, "name, M D YYYY,L" and CR LF, for a storable name and a
+// calendar date (month 1 to 12); L is the date's Life Path, as the window
+// works it out. Nothing when the date has no Life Path.
+std::optional<QByteArray> dataLine(const QString &name, int month, int day, int year);
 
 } // namespace database

@@ -24,21 +24,24 @@ QString insertMonth(const QString &date)
     return date;
 }
 
+RecordFields recordFields(const QString &tail)
+{
+    RecordFields fields{basGeneral::trimBlanks(tail).mid(1)};
+    fields.dateLength = fields.record.indexOf(u',');
+    return fields;
+}
+
 namespace {
 
-// Steps 3 to 6 of a selection, on the record text.
-void readRecord(QString record, SelectionTexts &out)
+// Steps 3 to 6 of a selection, on the record.
+void readRecord(const RecordFields &fields, SelectionTexts &out)
 {
-    record.remove(0, 1);
-    // The date ends at the first comma; without one there is no date, and
-    // the Life Path is read from the record's first character.
-    const qsizetype dateLength = record.indexOf(u',');
-    if (dateLength >= 0)
-        out.birthDate = insertMonth(record.left(dateLength));
-    out.lifePath = record.mid(dateLength + 1, 1);
+    if (fields.hasDate())
+        out.birthDate = insertMonth(fields.date().toString());
+    out.lifePath = fields.fromLifePath().left(1).toString();
     // The date without its last four characters: month and day without the year.
-    if (dateLength - 4 >= 0)
-        out.attitude = engine::reduce(record.left(dateLength - 4), 3);
+    if (fields.dateLength - 4 >= 0)
+        out.attitude = engine::reduce(fields.date().chopped(4).toString(), 3);
 }
 
 } // namespace
@@ -48,7 +51,7 @@ SelectionTexts selectionTexts(const QString &itemText)
     SelectionTexts out;
     out.name = itemText.toUpper();
     // The tail is found again from inside the run of blanks.
-    readRecord(basGeneral::trimBlanks(itemText.mid(itemtext::kTailSearchFrom)), out);
+    readRecord(recordFields(itemText.mid(itemtext::kTailSearchFrom)), out);
     return out;
 }
 
@@ -57,7 +60,7 @@ SelectionTexts tailTexts(const QString &tail)
     // Read from inside the blanks, the record is the tail with the blanks at
     // both ends removed; the tail starts with its comma.
     SelectionTexts out;
-    readRecord(basGeneral::trimBlanks(tail), out);
+    readRecord(recordFields(tail), out);
     return out;
 }
 

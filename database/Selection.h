@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <optional>
 
 // What the window shows for a selected list item, read back from the item's
@@ -13,6 +14,26 @@ namespace database {
 // blank) replaced by the month's English name when it is exactly one of the
 // number texts 1 to 12; any other date unchanged.
 QString insertMonth(const QString &date);
+
+// A record as the selection reads it, from an item's tail or from its text
+// from inside the run of blanks on: with the blanks at both ends dropped and
+// without its first character (the tail's comma), that text is the record.
+// The date runs to the record's first comma and the Life Path starts right
+// after it; a record without a comma has no date, and its Life Path starts
+// with the record.
+struct RecordFields
+{
+    QString record;
+    qsizetype dateLength = -1; // -1: no date
+
+    bool hasDate() const { return dateLength >= 0; }
+    QStringView date() const
+    {
+        return QStringView(record).left(std::max<qsizetype>(dateLength, 0));
+    }
+    QStringView fromLifePath() const { return QStringView(record).mid(dateLength + 1); }
+};
+RecordFields recordFields(const QString &tail);
 
 struct SelectionTexts
 {

@@ -120,6 +120,12 @@ std::optional<QString> lifePath(const QString &day, const QString &month, const 
     return reduce(values->day + values->month + values->year, 6);
 }
 
+std::optional<QString> lifePathOfDate(int month, int day, int year)
+{
+    return lifePath(QString::number(day), monthNames()[month - 1],
+                    QStringLiteral("%1").arg(year, 4, 10, QLatin1Char('0')));
+}
+
 std::optional<QString> attitude(const QString &day, const QString &month, const QString &year)
 {
     const auto values = dateValues(day, month, year);

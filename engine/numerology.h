@@ -53,6 +53,10 @@ std::optional<DateValues> dateValues(const QString &day, const QString &month, c
 
 // The Life Path number of a date: the values joined, reduced six times.
 std::optional<QString> lifePath(const QString &day, const QString &month, const QString &year);
+// The Life Path of a calendar date (month 1 to 12), as the window works it
+// out when that date is picked in its drop-downs: the day's number, the
+// month's English name, the year in four digits.
+std::optional<QString> lifePathOfDate(int month, int day, int year);
 // The Attitude number of a date: the day and month values joined, reduced
 // four times.
 std::optional<QString> attitude(const QString &day, const QString &month, const QString &year);

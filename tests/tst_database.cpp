@@ -11,6 +11,7 @@
 #include "database/PlatformText.h"
 #include "database/Selection.h"
 #include "database/SortedOrder.h"
+#include "engine/numerology.h"
 #include "names_in_order.h"
 
 #include <QRandomGenerator>
@@ -46,6 +47,8 @@ class tst_database : public QObject
 private slots:
     void parse_dataLine_data();
     void parse_dataLine();
+    void dataLine_roundTrips_data();
+    void dataLine_roundTrips();
     void parse_skipped_data();
     void parse_skipped();
     void parse_longName_isCutTo499Units_data();
@@ -121,6 +124,47 @@ void tst_database::parse_dataLine()
     QVERIFY(parts.has_value());
     QCOMPARE(QString::fromUtf8(parts->name), name);
     QCOMPARE(QString::fromUtf8(parts->tail), tail);
+}
+
+void tst_database::dataLine_roundTrips_data()
+{
+    QTest::addColumn<QString>("name"); // as a birth table has it
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("month");
+    QTest::addColumn<int>("day");
+    QTest::addColumn<int>("year");
+    QTest::addColumn<QString>("date"); // as the selection shows it
+    // clang-format off
+    QTest::newRow("plain") << "Mara Quill" << "Mara Quill" << 7 << 28 << 1900 << " July 28 1900";
+    QTest::newRow("accents") << "Zoë Ångström" << "Zoë Ångström" << 1 << 2 << 1987 << " January 2 1987";
+    QTest::newRow("early year, four digits") << "Old" << "Old" << 12 << 31 << 800 << " December 31 0800";
+    QTest::newRow("a %2 in the name") << "Ms %2" << "Ms %2" << 3 << 4 << 2001 << " March 4 2001";
+    QTest::newRow("commas and markers go") << " Smith, John (Jr.) #2 & co " << "Smith John Jr. 2 co" << 5 << 6 << 1950 << " May 6 1950";
+    // clang-format on
+}
+
+void tst_database::dataLine_roundTrips()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, stored);
+    QFETCH(int, month);
+    QFETCH(int, day);
+    QFETCH(int, year);
+    QFETCH(QString, date);
+    QCOMPARE(storableName(name), stored);
+    const auto line = dataLine(stored, month, day, year);
+    QVERIFY(line.has_value());
+    QVERIFY(line->endsWith("\r\n"));
+    // Read back as the window reads it: the name as written, and the date and
+    // Life Path of the birth table's row.
+    LineParser parser;
+    const QByteArray withoutEnd = line->chopped(2);
+    const auto parts = parser.parse(withoutEnd, Encoding::Utf8);
+    QVERIFY(parts.has_value());
+    QCOMPARE(QString::fromUtf8(parts->name), stored);
+    const SelectionTexts shown = tailTexts(QString::fromUtf8(parts->tail));
+    QCOMPARE(shown.birthDate, date);
+    QCOMPARE(shown.lifePath, engine::lifePathOfDate(month, day, year));
 }
 
 void tst_database::parse_skipped_data()

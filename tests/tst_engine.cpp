@@ -336,6 +336,10 @@ void tst_engine::lifePath()
     QCOMPARE(value.has_value(), !expected.isEmpty());
     if (value)
         QCOMPARE(*value, expected);
+    // The same from the calendar date, where the row is one.
+    if (const int m = int(engine::monthNames().indexOf(month)) + 1;
+        m > 0 && year.size() == 4 && day.size() <= 2)
+        QCOMPARE(engine::lifePathOfDate(m, day.toInt(), year.toInt()), value);
 }
 
 QTEST_APPLESS_MAIN(tst_engine)

@@ -4,10 +4,11 @@
 //   famescope-db build TSV [OUT]
 //   famescope-db match (--date YYYY-MM-DD | --day D --month M --year Y)
 //                      [--top N] [--json] [--db FILE]
-#include "database/Check.h"
 #include "database/DbFile.h"
+#include "database/LineParser.h"
 #include "database/Location.h"
-#include "database/Match.h"
+#include "dbtools/Check.h"
+#include "dbtools/Match.h"
 #include "engine/numerology.h"
 #include "version.h"
 
@@ -232,6 +233,25 @@ int check(const QStringList &args)
     return s.problemLines > 0 ? kAttention : 0;
 }
 
+// A row of the birth table (name, month, day, year, tab-separated) as a data
+// line; empty for a row with nothing to write (no name left, no Life Path);
+// nothing for a row that is no birth date.
+std::optional<QByteArray> dataLineOfRow(const QString &row)
+{
+    const QStringList f = row.split(u'\t');
+    bool okMonth = false, okDay = false, okYear = false;
+    const int month = f.value(1).toInt(&okMonth);
+    const int day = f.value(2).toInt(&okDay);
+    const int year = f.value(3).toInt(&okYear);
+    if (f.size() < 4 || !okMonth || !okDay || !okYear || month < 1 || month > 12 || day < 1 ||
+        day > 31 || year < 0 || year > 9999)
+        return std::nullopt;
+    const QString name = database::storableName(f[0]);
+    if (name.isEmpty())
+        return QByteArray();
+    return database::dataLine(name, month, day, year).value_or(QByteArray());
+}
+
 int build(const QStringList &args)
 {
     QCommandLineParser parser;
@@ -255,42 +275,17 @@ int build(const QStringList &args)
     lines.setEncoding(QStringConverter::Utf8);
     lines.readLine(); // header
     int written = 0;
-    int lineNo = 1;
-    while (!lines.atEnd()) {
+    for (int lineNo = 2; !lines.atEnd(); ++lineNo) {
         const QString line = lines.readLine();
-        ++lineNo;
-        const QStringList f = line.split(u'\t');
-        bool okMonth = false, okDay = false, okYear = false;
-        const int month = f.value(1).toInt(&okMonth);
-        const int day = f.value(2).toInt(&okDay);
-        const int year = f.value(3).toInt(&okYear);
-        if (f.size() < 4 || !okMonth || !okDay || !okYear || month < 1 || month > 12 || day < 1 ||
-            day > 31 || year < 0 || year > 9999) {
+        const std::optional<QByteArray> dbLine = dataLineOfRow(line);
+        if (!dbLine) {
             writeLine(QStringLiteral("famescope-db: line %1 skipped: %2").arg(lineNo).arg(line),
                       stderr);
             continue;
         }
-        // The loader ends a name at its first comma and skips lines holding
-        // these characters, so such names are written without them.
-        QString name = f[0];
-        name.remove(u',');
-        for (const QChar c : {u'#', u'&', u'(', u')'})
-            name.remove(c);
-        name = name.simplified();
-        if (name.isEmpty())
+        if (dbLine->isEmpty())
             continue;
-        // The date's year always has four digits.
-        const QString yearText = QStringLiteral("%1").arg(year, 4, 10, QLatin1Char('0'));
-        const auto lp =
-            engine::lifePath(QString::number(day), engine::monthNames()[month - 1], yearText);
-        if (!lp)
-            continue;
-        out += QStringLiteral("%1, %2 %3 %4,%5\r\n")
-                   .arg(name)
-                   .arg(month)
-                   .arg(day)
-                   .arg(yearText, *lp)
-                   .toUtf8();
+        out += *dbLine;
         ++written;
     }
     if (files.size() == 2) {
@@ -307,93 +302,91 @@ int build(const QStringList &args)
     return 0;
 }
 
-int match(const QStringList &args)
+// The date a match is for, as the drop-downs would hold it, and its numbers.
+struct MatchUser
 {
-    QCommandLineParser parser;
-    const QCommandLineOption date(QStringLiteral("date"), {}, QStringLiteral("YYYY-MM-DD"));
-    const QCommandLineOption day(QStringLiteral("day"), {}, QStringLiteral("D"));
-    const QCommandLineOption month(QStringLiteral("month"), {}, QStringLiteral("M"));
-    const QCommandLineOption year(QStringLiteral("year"), {}, QStringLiteral("Y"));
-    const QCommandLineOption top(QStringLiteral("top"), {}, QStringLiteral("N"),
-                                 QStringLiteral("10"));
-    const QCommandLineOption json(QStringLiteral("json"));
-    const QCommandLineOption db(QStringLiteral("db"), {}, QStringLiteral("FILE"));
-    parser.addOptions({date, day, month, year, top, json, db});
-    if (!parser.parse(args))
-        return usageError(parser.errorText());
-    if (!parser.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("match takes no FILE; name it with --db"));
+    QString day;
+    QString month;
+    QString year;
+    QString lifePath;
+    QString attitude;
+};
 
-    QString dayText, monthText, yearText;
-    const bool byParts = parser.isSet(day) || parser.isSet(month) || parser.isSet(year);
-    if (parser.isSet(date) == byParts)
-        return usageError(QStringLiteral("give either --date or --day, --month and --year"));
-    if (parser.isSet(date)) {
-        const QDate d = QDate::fromString(parser.value(date), Qt::ISODate);
-        if (!d.isValid() || parser.value(date).size() != 10)
-            return usageError(QStringLiteral("--date takes a date as YYYY-MM-DD"));
+struct MatchOptions
+{
+    QCommandLineOption date{QStringLiteral("date"), {}, QStringLiteral("YYYY-MM-DD")};
+    QCommandLineOption day{QStringLiteral("day"), {}, QStringLiteral("D")};
+    QCommandLineOption month{QStringLiteral("month"), {}, QStringLiteral("M")};
+    QCommandLineOption year{QStringLiteral("year"), {}, QStringLiteral("Y")};
+    QCommandLineOption top{QStringLiteral("top"), {}, QStringLiteral("N"), QStringLiteral("10")};
+    QCommandLineOption json{QStringLiteral("json")};
+    QCommandLineOption db{QStringLiteral("db"), {}, QStringLiteral("FILE")};
+};
+
+// The user's date from the options; the usage error's text when they give none.
+std::optional<MatchUser> userOfOptions(const QCommandLineParser &parser, const MatchOptions &o,
+                                       QString &error)
+{
+    MatchUser user;
+    const bool byParts = parser.isSet(o.day) || parser.isSet(o.month) || parser.isSet(o.year);
+    if (parser.isSet(o.date) == byParts) {
+        error = QStringLiteral("give either --date or --day, --month and --year");
+        return std::nullopt;
+    }
+    if (parser.isSet(o.date)) {
+        const QDate d = QDate::fromString(parser.value(o.date), Qt::ISODate);
+        if (!d.isValid() || parser.value(o.date).size() != 10) {
+            error = QStringLiteral("--date takes a date as YYYY-MM-DD");
+            return std::nullopt;
+        }
         // As the drop-downs write them: the day's number, the month's name,
         // the year's four digits.
-        dayText = QString::number(d.day());
-        monthText = engine::monthNames()[d.month() - 1];
-        yearText = parser.value(date).left(4);
+        user.day = QString::number(d.day());
+        user.month = engine::monthNames()[d.month() - 1];
+        user.year = parser.value(o.date).left(4);
     } else {
-        if (!parser.isSet(day) || !parser.isSet(month) || !parser.isSet(year))
-            return usageError(QStringLiteral("--day, --month and --year go together"));
-        dayText = parser.value(day);
-        monthText = parser.value(month);
-        yearText = parser.value(year);
-    }
-    bool okTop = false;
-    const int count = parser.value(top).toInt(&okTop);
-    if (!okTop || count < 0)
-        return usageError(QStringLiteral("--top takes a whole number"));
-
-    const auto lifePath = engine::lifePath(dayText, monthText, yearText);
-    const auto attitude = engine::attitude(dayText, monthText, yearText);
-    if (!lifePath || !attitude) {
-        writeLine(QStringLiteral("famescope-db: the numbers of that date overflow, as the "
-                                 "window's do; it keeps the last date it could compute"),
-                  stderr);
-        return kFailure;
-    }
-    const QString path =
-        parser.isSet(db)
-            ? parser.value(db)
-            : database::chooseDb(database::dbSearchPaths(QCoreApplication::applicationDirPath()));
-    database::DbFile file(path);
-    if (file.failure() != database::ReadFailure::None)
-        return cannotRead(path, file.failure());
-    const database::MatchResult result = database::topMatches(file, *lifePath, count);
-    if (file.failure() != database::ReadFailure::None)
-        return cannotRead(path, file.failure());
-
-    if (parser.isSet(json)) {
-        JsonObject()
-            .field("database", path)
-            .field("items", result.items)
-            .field("user", JsonObject()
-                               .field("attitude", *attitude)
-                               .field("day", dayText)
-                               .field("lifePath", *lifePath)
-                               .field("month", monthText)
-                               .field("year", yearText))
-            .writeLine();
-        qint64 rank = 0;
-        for (const database::MatchEntry &e : result.top) {
-            JsonObject()
-                .field("attitude", e.attitude)
-                .field("birthDate", e.birthDate)
-                .field("lifePath", e.lifePath)
-                .field("name", e.name)
-                .field("percent", e.percent)
-                .field("rank", ++rank)
-                .writeLine();
+        if (!parser.isSet(o.day) || !parser.isSet(o.month) || !parser.isSet(o.year)) {
+            error = QStringLiteral("--day, --month and --year go together");
+            return std::nullopt;
         }
-        return 0;
+        user.day = parser.value(o.day);
+        user.month = parser.value(o.month);
+        user.year = parser.value(o.year);
     }
+    return user;
+}
+
+void writeMatchesJson(const QString &path, const MatchUser &user,
+                      const database::MatchResult &result)
+{
+    JsonObject()
+        .field("database", path)
+        .field("items", result.items)
+        .field("user", JsonObject()
+                           .field("attitude", user.attitude)
+                           .field("day", user.day)
+                           .field("lifePath", user.lifePath)
+                           .field("month", user.month)
+                           .field("year", user.year))
+        .writeLine();
+    qint64 rank = 0;
+    for (const database::MatchEntry &e : result.top) {
+        JsonObject()
+            .field("attitude", e.attitude)
+            .field("birthDate", e.birthDate)
+            .field("lifePath", e.lifePath)
+            .field("name", e.name)
+            .field("percent", e.percent)
+            .field("rank", ++rank)
+            .writeLine();
+    }
+}
+
+void writeMatchesText(const QString &path, const MatchUser &user,
+                      const database::MatchResult &result)
+{
     writeLine(QStringLiteral("You (%1 %2 %3): Life Path %4, Attitude %5")
-                  .arg(dayText, monthText, yearText, *lifePath, *attitude));
+                  .arg(user.day, user.month, user.year, user.lifePath, user.attitude));
     writeLine(QStringLiteral("Most compatible of %1 celebrities in %2:")
                   .arg(result.items)
                   .arg(QDir::toNativeSeparators(path)));
@@ -404,6 +397,50 @@ int match(const QStringList &args)
                       .arg(e.percent, 4)
                       .arg(e.name, e.birthDate, e.lifePath, e.attitude));
     }
+}
+
+int match(const QStringList &args)
+{
+    QCommandLineParser parser;
+    const MatchOptions o;
+    parser.addOptions({o.date, o.day, o.month, o.year, o.top, o.json, o.db});
+    if (!parser.parse(args))
+        return usageError(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("match takes no FILE; name it with --db"));
+    QString error;
+    std::optional<MatchUser> user = userOfOptions(parser, o, error);
+    if (!user)
+        return usageError(error);
+    bool okTop = false;
+    const int count = parser.value(o.top).toInt(&okTop);
+    if (!okTop || count < 0)
+        return usageError(QStringLiteral("--top takes a whole number"));
+
+    const auto lifePath = engine::lifePath(user->day, user->month, user->year);
+    const auto attitude = engine::attitude(user->day, user->month, user->year);
+    if (!lifePath || !attitude) {
+        writeLine(QStringLiteral("famescope-db: the numbers of that date overflow, as the "
+                                 "window's do; it keeps the last date it could compute"),
+                  stderr);
+        return kFailure;
+    }
+    user->lifePath = *lifePath;
+    user->attitude = *attitude;
+    const QString path =
+        parser.isSet(o.db)
+            ? parser.value(o.db)
+            : database::chooseDb(database::dbSearchPaths(QCoreApplication::applicationDirPath()));
+    database::DbFile file(path);
+    if (file.failure() != database::ReadFailure::None)
+        return cannotRead(path, file.failure());
+    const database::MatchResult result = database::topMatches(file, *lifePath, count);
+    if (file.failure() != database::ReadFailure::None)
+        return cannotRead(path, file.failure());
+    if (parser.isSet(o.json))
+        writeMatchesJson(path, *user, result);
+    else
+        writeMatchesText(path, *user, result);
     return 0;
 }
 

@@ -1,6 +1,8 @@
 #include "Check.h"
 
-#include "ItemText.h"
+#include "database/ItemText.h"
+#include "database/LoadBudget.h"
+#include "database/Selection.h"
 #include "engine/numerology.h"
 
 #include <QDate>
@@ -15,7 +17,7 @@ bool isCommentOrGap(QByteArrayView line)
 {
     for (const char c : line) {
         if (c != ' ')
-            return c == '#' || c == '&' || c == '(';
+            return isSkipMarker(c);
     }
     return true;
 }
@@ -98,9 +100,7 @@ char DbChecker::lifePathOf(const Date &d)
     if (lifePaths.empty())
         lifePaths.assign(12 * 31 * 10000, -1);
     if (lifePaths[index] < 0) {
-        const QString year = QStringLiteral("%1").arg(d.year, 4, 10, QLatin1Char('0'));
-        const auto lp =
-            engine::lifePath(QString::number(d.day), engine::monthNames()[d.month - 1], year);
+        const auto lp = engine::lifePathOfDate(d.month, d.day, d.year);
         lifePaths[index] = lp && lp->size() == 1 ? lp->at(0).toLatin1() : 0;
     }
     return lifePaths[index];
@@ -208,62 +208,61 @@ CheckSummary DbChecker::run(DbFile &file)
     return summary;
 }
 
-void DbChecker::checkLine(qint64 number, QByteArrayView line, Encoding encoding, DbFile::Form form)
+void DbChecker::noteEncoding(QByteArrayView line, Encoding encoding, DbFile::Form form)
 {
-    LineReport lineReport;
-    lineReport.line = number;
-    if (form == DbFile::Form::Plain && !isAscii(line)) {
-        if (encoding == Encoding::CodePage) {
-            anyCodePage = true;
-        } else {
-            anyNonAscii = true;
-            // The first UTF-8 line with more than ASCII: the code-page lines
-            // held so far were in a file otherwise UTF-8 after all.
-            if (!otherwiseUtf8) {
-                otherwiseUtf8 = true;
-                for (const auto &[held, reported] : codePageLines) {
-                    LineReport late{held, false, {{Problem::Kind::CodePageLine, {}, {}, 0}}};
-                    publish(late, reported);
-                }
-                codePageLines.clear();
-                codePageLines.shrink_to_fit();
-            }
-        }
-    }
-
-    const auto parts = parser.parse(line, encoding);
-    if (!parts) {
-        ++summary.skipped;
-        lineReport.skipped = true;
-        if (!isCommentOrGap(line)) {
-            const SkipReason why = *skipReason(line);
-            if (why.marker != 0) {
-                const qsizetype column = decode(line.first(why.offset), encoding).size() + 1;
-                lineReport.problems.append(
-                    {Problem::Kind::Marker, QString(QLatin1Char(why.marker)), {}, qint64(column)});
-            } else {
-                lineReport.problems.append({Problem::Kind::NoComma, {}, {}, 0});
-            }
-        }
-        publish(lineReport);
+    if (form != DbFile::Form::Plain || isAscii(line))
+        return;
+    if (encoding == Encoding::CodePage) {
+        anyCodePage = true;
         return;
     }
-    ++summary.items;
+    anyNonAscii = true;
+    // The first UTF-8 line with more than ASCII: the code-page lines held so
+    // far were in a file otherwise UTF-8 after all.
+    if (otherwiseUtf8)
+        return;
+    otherwiseUtf8 = true;
+    for (const auto &[held, reported] : codePageLines) {
+        LineReport late{held, false, {{Problem::Kind::CodePageLine, {}, {}, 0}}};
+        publish(late, reported);
+    }
+    codePageLines.clear();
+    codePageLines.shrink_to_fit();
+}
 
-    // The name as the window keeps it: cut, or empty.
-    const QString name = QString::fromUtf8(parts->name);
+void DbChecker::checkSkipped(LineReport &lineReport, QByteArrayView line, Encoding encoding)
+{
+    ++summary.skipped;
+    lineReport.skipped = true;
+    if (isCommentOrGap(line))
+        return;
+    const SkipReason why = *skipReason(line);
+    if (why.marker != 0) {
+        const qsizetype column = decode(line.first(why.offset), encoding).size() + 1;
+        lineReport.problems.append(
+            {Problem::Kind::Marker, QString(QLatin1Char(why.marker)), {}, qint64(column)});
+    } else {
+        lineReport.problems.append({Problem::Kind::NoComma, {}, {}, 0});
+    }
+}
+
+void DbChecker::checkName(LineReport &lineReport, const ItemParts &parts, const QString &name)
+{
     if (name.isEmpty())
         lineReport.problems.append({Problem::Kind::EmptyName, {}, {}, 0});
-    if (parts->uncutName.size() != parts->name.size()) {
-        const qsizetype fullUnits = QString::fromUtf8(parts->uncutName).size();
+    if (parts.uncutName.size() != parts.name.size()) {
+        const qsizetype fullUnits = QString::fromUtf8(parts.uncutName).size();
         lineReport.problems.append({Problem::Kind::NameCut, {}, {}, qint64(fullUnits)});
     }
+}
 
-    // The fields after the first comma, as the selection reads them.
-    const QString tail = QString::fromUtf8(parts->tail);
-    const QString record = basGeneral::trimBlanks(tail).mid(1);
-    const qsizetype second = record.indexOf(u',');
-    const QStringView date = second >= 0 ? QStringView(record).left(second) : QStringView(record);
+QString DbChecker::checkRecord(LineReport &lineReport, const QString &tail)
+{
+    // The fields after the first comma, as the selection reads them; here
+    // the date without a second comma is the whole record, and the Life Path
+    // field runs to the next comma.
+    const RecordFields fields = recordFields(tail);
+    const QStringView date = fields.hasDate() ? fields.date() : QStringView(fields.record);
     const std::optional<Date> parsed = parseDate(date);
     bool dateOk = false;
     if (!parsed) {
@@ -275,8 +274,8 @@ void DbChecker::checkLine(qint64 number, QByteArrayView line, Encoding encoding,
     }
 
     QStringView lifePath;
-    if (second >= 0) {
-        lifePath = QStringView(record).mid(second + 1);
+    if (fields.hasDate()) {
+        lifePath = fields.fromLifePath();
         if (const qsizetype third = lifePath.indexOf(u','); third >= 0)
             lifePath = lifePath.left(third);
     }
@@ -290,6 +289,25 @@ void DbChecker::checkLine(qint64 number, QByteArrayView line, Encoding encoding,
                                         QString(QLatin1Char(computed)), 0});
         }
     }
+    return date.toString();
+}
+
+void DbChecker::checkLine(qint64 number, QByteArrayView line, Encoding encoding, DbFile::Form form)
+{
+    LineReport lineReport;
+    lineReport.line = number;
+    noteEncoding(line, encoding, form);
+    const auto parts = parser.parse(line, encoding);
+    if (!parts) {
+        checkSkipped(lineReport, line, encoding);
+        publish(lineReport);
+        return;
+    }
+    ++summary.items;
+    // The name as the window keeps it: cut, or empty.
+    const QString name = QString::fromUtf8(parts->name);
+    checkName(lineReport, *parts, name);
+    const QString date = checkRecord(lineReport, QString::fromUtf8(parts->tail));
 
     // The same celebrity twice: the name as the list compares names, and the date.
     key.clear();

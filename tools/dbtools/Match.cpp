@@ -1,9 +1,10 @@
 #include "Match.h"
 
-#include "ItemArena.h"
-#include "LineParser.h"
-#include "Selection.h"
-#include "SortedOrder.h"
+#include "database/ItemArena.h"
+#include "database/LineParser.h"
+#include "database/LoadBudget.h"
+#include "database/Selection.h"
+#include "database/SortedOrder.h"
 #include "engine/compat.h"
 
 #include <algorithm>

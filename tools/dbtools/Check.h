@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Collation.h"
-#include "DbFile.h"
-#include "LineParser.h"
+#include "database/Collation.h"
+#include "database/DbFile.h"
+#include "database/LineParser.h"
 
 #include <QList>
 #include <QString>
@@ -79,6 +79,13 @@ public:
 
 private:
     void checkLine(qint64 number, QByteArrayView line, Encoding encoding, DbFile::Form form);
+    // The file's encodings as its lines show them.
+    void noteEncoding(QByteArrayView line, Encoding encoding, DbFile::Form form);
+    // Why a skipped line is skipped, unless it is a comment or a gap.
+    void checkSkipped(LineReport &lineReport, QByteArrayView line, Encoding encoding);
+    void checkName(LineReport &lineReport, const ItemParts &parts, const QString &name);
+    // The date and the Life Path as the selection reads them; the date text.
+    QString checkRecord(LineReport &lineReport, const QString &tail);
     void publish(LineReport &lineReport, bool counted = false);
     char lifePathOf(const Date &date);
 

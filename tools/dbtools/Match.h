@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DbFile.h"
+#include "database/DbFile.h"
 
 #include <QString>
 
