@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+namespace app {
+
 CelebrityList::CelebrityList(QWidget *parent) : QAbstractItemView(parent)
 {
     setSelectionMode(SingleSelection);
@@ -368,3 +370,5 @@ void CelebrityList::paintEvent(QPaintEvent *event)
         }
     }
 }
+
+} // namespace app

@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+namespace app {
+
 // A list of one-line rows of equal height that paints only the rows in view,
 // each cut at the right edge (no ellipsis, no sideways scrolling), so that
 // its cost per repaint and per added row stays the same at any length.
@@ -74,3 +76,5 @@ private:
     QTimer *modelChangeAnnouncement;
     quint64 layouts = 0;
 };
+
+} // namespace app

@@ -5,6 +5,8 @@
 
 #include <QItemSelectionModel>
 
+namespace app {
+
 namespace {
 
 // One row of the list.
@@ -223,3 +225,5 @@ void CelebrityListAccessible::rekey() const
     }
     rows = std::move(moved);
 }
+
+} // namespace app

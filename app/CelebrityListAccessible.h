@@ -7,6 +7,8 @@
 
 #include <memory>
 
+namespace app {
+
 class CelebrityList;
 
 // What assistive technology sees of the celebrity list, as it sees Qt's own
@@ -64,3 +66,5 @@ private:
     mutable QHash<int, QAccessible::Id> rows;
     mutable quint64 keyedAt = 0;
 };
+
+} // namespace app

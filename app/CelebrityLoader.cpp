@@ -3,6 +3,8 @@
 #include "CelebrityModel.h"
 #include "database/LoadBudget.h"
 
+namespace app {
+
 namespace budget = database::load;
 
 bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressPoint,
@@ -109,3 +111,5 @@ bool CelebrityLoader::isProgressCount(qint64 count)
     }
     return false;
 }
+
+} // namespace app

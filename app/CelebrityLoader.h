@@ -8,6 +8,8 @@
 
 #include <functional>
 
+namespace app {
+
 class CelebrityModel;
 
 // Reads db.txt into the celebrity list, one line at a time, on the caller's
@@ -78,3 +80,5 @@ private:
     bool finished = false;
     database::ReadFailure failed = database::ReadFailure::None;
 };
+
+} // namespace app

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+namespace app {
+
 CelebrityModel::CelebrityModel(QObject *parent) : QAbstractListModel(parent) {}
 
 int CelebrityModel::rowCount(const QModelIndex &parent) const
@@ -76,3 +78,5 @@ std::pair<int, int> CelebrityModel::rowsStartingWith(QStringView text) const
     const auto [first, last] = order.rowsStartingWith(text);
     return {int(first), int(last)};
 }
+
+} // namespace app

@@ -7,6 +7,8 @@
 
 #include <limits>
 
+namespace app {
+
 // The celebrity list as a model: each row's display text is the whole list
 // item, built when asked for. Items are added in bulk and announced at
 // flush(), when they are sorted in and persistent indexes follow their items.
@@ -53,3 +55,5 @@ private:
     database::SortedOrder order{items};
     int rows = 0;
 };
+
+} // namespace app

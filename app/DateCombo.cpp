@@ -5,6 +5,8 @@
 #include <QSignalBlocker>
 #include <QStringListModel>
 
+namespace app {
+
 DateCombo::DateCombo(QWidget *parent) : QComboBox(parent)
 {
     setEditable(true);
@@ -72,3 +74,5 @@ void DateCombo::wheelEvent(QWheelEvent *event)
     syncIndexToText();
     QComboBox::wheelEvent(event);
 }
+
+} // namespace app

@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 
+namespace app {
+
 // An editable drop-down of fixed items that reports exactly two things: the
 // user edited the typed text, or the user picked an item. Nothing a program
 // does to it (setting its text or its items) is reported.
@@ -34,3 +36,5 @@ protected:
 private:
     void syncIndexToText();
 };
+
+} // namespace app

@@ -5,6 +5,8 @@
 #include <QAbstractItemView>
 #include <QLineEdit>
 
+namespace app {
+
 DateComboAccessible::DateComboAccessible(DateCombo *combo)
     : QAccessibleWidget(combo, QAccessible::ComboBox)
 {}
@@ -82,3 +84,5 @@ void DateComboAccessible::doAction(const QString &actionName)
     else
         combo()->showPopup();
 }
+
+} // namespace app

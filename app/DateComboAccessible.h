@@ -2,6 +2,8 @@
 
 #include <QAccessibleWidget>
 
+namespace app {
+
 class DateCombo;
 
 // What assistive technology hears of a date drop-down: a combo box named for
@@ -33,3 +35,5 @@ public:
 private:
     DateCombo *combo() const;
 };
+
+} // namespace app

@@ -6,6 +6,8 @@
 #include <QEvent>
 #include <QWidget>
 
+namespace app {
+
 namespace {
 using database::load::kFrameMs;
 }
@@ -85,3 +87,5 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event)
     }
     return QObject::eventFilter(watched, event);
 }
+
+} // namespace app

@@ -7,6 +7,8 @@
 
 class QWidget;
 
+namespace app {
+
 // A load runs on the window's own thread and lets the window handle its
 // events at each progress point: thousands of times a second on a big file.
 // Repainting at each of them would cost more than the load itself, so while a
@@ -46,3 +48,5 @@ private:
     bool framePending = false;
     bool closed = false;
 };
+
+} // namespace app

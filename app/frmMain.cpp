@@ -13,6 +13,15 @@
 #include <QCoreApplication>
 #include <QDir>
 
+// Resources compiled into a static library are registered by hand, outside
+// any namespace.
+static void initResources()
+{
+    Q_INIT_RESOURCE(famescope);
+}
+
+namespace app {
+
 namespace {
 
 // Reduces a label's caption in place: each pass reads the caption back and
@@ -60,12 +69,6 @@ QFont windowFont(int pixelSize, bool bold = false, bool underline = false)
 }
 
 } // namespace
-
-// Resources compiled into a static library are registered by hand.
-static void initResources()
-{
-    Q_INIT_RESOURCE(famescope);
-}
 
 frmMain::frmMain(QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::frmMain>()), launcher(links::systemLauncher()),
@@ -253,3 +256,5 @@ void frmMain::LoadDB()
         ui->Command2->show();
     pacer.finish();
 }
+
+} // namespace app

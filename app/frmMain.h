@@ -13,6 +13,9 @@
 namespace Ui {
 class frmMain;
 }
+
+namespace app {
+
 class CelebrityModel;
 namespace links {
 class Launcher;
@@ -56,3 +59,5 @@ private:
     std::unique_ptr<links::Launcher> launcher;
     QString programFolder;
 };
+
+} // namespace app

@@ -8,7 +8,7 @@
 #include "platform/win32.h"
 #endif
 
-namespace links {
+namespace app::links {
 
 QString commandLine(const QString &windir, const QString &url)
 {
@@ -65,4 +65,4 @@ std::unique_ptr<Launcher> systemLauncher()
 #endif
 }
 
-} // namespace links
+} // namespace app::links

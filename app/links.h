@@ -8,7 +8,7 @@
 // browser: a command line "<windir>\explorer.exe "<url>"", started without
 // waiting. The host lies under a reserved example domain: no real site is meant.
 
-namespace links {
+namespace app::links {
 
 inline const QString kHomePage = QStringLiteral("http://www.vantorel.example");
 inline const QString kDatabasePage = kHomePage + QStringLiteral("/qz.html");
@@ -29,4 +29,4 @@ public:
 // elsewhere the desktop's opener with the URL between the command line's quotes.
 std::unique_ptr<Launcher> systemLauncher();
 
-} // namespace links
+} // namespace app::links

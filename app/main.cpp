@@ -5,13 +5,13 @@
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    markProgramRunning();
-    installAccessibility();
-    frmMain window;
-    setApplicationInfo();
-    centreOnScreen(&window);
-    prepareOrderAfterFirstPaint(&window);
+    QApplication application(argc, argv);
+    app::markProgramRunning();
+    app::installAccessibility();
+    app::frmMain window;
+    app::setApplicationInfo();
+    app::centreOnScreen(&window);
+    app::prepareOrderAfterFirstPaint(&window);
     window.show();
-    return app.exec();
+    return application.exec();
 }

@@ -14,6 +14,8 @@
 #include "platform/win32.h"
 #endif
 
+namespace app {
+
 void setApplicationInfo()
 {
     QApplication::setApplicationName(QStringLiteral(FAMESCOPE_NAME));
@@ -73,3 +75,5 @@ void prepareOrderAfterFirstPaint(QWidget *window)
 {
     window->installEventFilter(new FirstPaintWatch(window));
 }
+
+} // namespace app

@@ -2,6 +2,8 @@
 
 class QWidget;
 
+namespace app {
+
 // The program's name, version, maker and icon, the same on every platform as
 // in the Windows version record; and the window's first place on the screen.
 void setApplicationInfo();
@@ -18,3 +20,5 @@ void markProgramRunning();
 // tables take a while to load), so that neither the first paint nor the load
 // waits for them.
 void prepareOrderAfterFirstPaint(QWidget *window);
+
+} // namespace app

@@ -6,6 +6,8 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+namespace app {
+
 WrapButton::WrapButton(QWidget *parent) : QPushButton(parent) {}
 
 void WrapButton::paintEvent(QPaintEvent *)
@@ -66,3 +68,5 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
 }
+
+} // namespace app

@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+namespace app {
+
 // Small widgets the window's look needs and Qt's own do not give.
 
 // A push button whose caption is centred and wrapped onto as many lines as
@@ -59,3 +61,5 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 };
+
+} // namespace app

@@ -10,6 +10,8 @@
 
 #include <benchmark/benchmark.h>
 
+using namespace app;
+
 namespace {
 
 void numberValueLongest(benchmark::State &state)

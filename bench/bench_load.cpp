@@ -36,6 +36,8 @@
 #include <cstdio>
 #include <vector>
 
+using namespace app;
+
 namespace {
 
 const char *const kFirst[] = {

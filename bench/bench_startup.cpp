@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <vector>
 
+using namespace app;
+
 namespace {
 
 // Ends the process as soon as the watched window has painted once.

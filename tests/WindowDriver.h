@@ -18,6 +18,8 @@
 #include <functional>
 #include <memory>
 
+using namespace app;
+
 class WindowDriver
 {
 protected:

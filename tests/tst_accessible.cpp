@@ -12,6 +12,8 @@
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
 
+using namespace app;
+
 // The celebrity list as a screen reader sees it: a list of rows named after
 // the celebrities, the selection marked, and its changes announced.
 class tst_accessible : public QObject, public WindowDriver

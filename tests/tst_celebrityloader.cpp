@@ -5,6 +5,8 @@
 #include <QtTest>
 #include <algorithm>
 
+using namespace app;
+
 // The load on its own, with no window: the file read into the model, the
 // progress points and their status texts, and stopping at a progress point.
 class tst_celebrityloader : public QObject

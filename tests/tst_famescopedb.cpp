@@ -12,6 +12,8 @@
 
 #include <numeric>
 
+using namespace app;
+
 // famescope-db, run as a user runs it, on files of its own; and its match
 // against the window itself.
 class tst_famescopedb : public QObject, public WindowDriver

@@ -17,6 +17,8 @@
 
 #include <functional>
 
+using namespace app;
+
 // Bad input of every kind, through the real window: each case checks what
 // the user ends up seeing, not only that nothing crashed.
 class tst_hostile : public QObject, public WindowDriver

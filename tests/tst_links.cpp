@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace app;
+
 namespace {
 
 class RecordingLauncher : public links::Launcher

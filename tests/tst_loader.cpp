@@ -13,6 +13,8 @@
 
 #include <functional>
 
+using namespace app;
+
 // Loading db.txt through the window and selecting celebrities, driven as a
 // user would: a click on the load button, clicks and arrow keys in the list.
 class tst_loader : public QObject, public WindowDriver

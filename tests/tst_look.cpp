@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+using namespace app;
+
 // The window's look: every element's place, the colours a user sees, the
 // stacking and the fonts. Also run with QT_SCALE_FACTOR=2, where the same
 // logical layout must come out twice as large.

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+using namespace app;
+
 // Drives the real window with key and mouse events and checks what it shows.
 class tst_window : public QObject
 {
