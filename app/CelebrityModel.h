@@ -11,7 +11,8 @@ namespace app {
 
 // The celebrity list as a model: each row's display text is the whole list
 // item, built when asked for. Items are added in bulk and announced at
-// flush(), when they are sorted in and persistent indexes follow their items.
+// flush(), when they are sorted in and persistent indexes follow their items
+// (docs/load.md tells when that is).
 class CelebrityModel : public QAbstractListModel
 {
     Q_OBJECT

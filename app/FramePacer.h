@@ -18,7 +18,7 @@ namespace app {
 //
 // What the window shows may be brought up to date lazily: the pacer calls
 // its `beforeShowing` hook right before anything of the application paints
-// or takes input, and at no other time.
+// or takes input, and at no other time. How the load uses it: docs/load.md.
 class FramePacer : public QObject
 {
     Q_OBJECT
