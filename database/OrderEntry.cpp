@@ -28,7 +28,14 @@ KeyStart EntryOrder::keyStart(const Collation &collation, itemtext::Utf8Composer
     constexpr std::size_t kKept = 16;
     constexpr std::size_t kAsked = kKept + 8;
     constexpr char kLevelEnd = '\x01';
-    for (qsizetype part = 1024;; part *= 16) {
+    constexpr qsizetype kFirstPart = 1024;
+    if (tailUtf8.size() <= kFirstPart) {
+        // A line as lines are: keyed whole, no more than the kept bytes.
+        unsigned char start[kKept] = {};
+        collation.sortKeyStartUtf8(text.compose(nameUtf8, tailUtf8), start, kKept);
+        return {bigEndian(start), bigEndian(start + 8)};
+    }
+    for (qsizetype part = kFirstPart;; part *= 16) {
         const bool whole = part >= tailUtf8.size();
         QByteArrayView tail = tailUtf8;
         if (!whole) {

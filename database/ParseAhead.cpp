@@ -61,7 +61,9 @@ bool ParseAhead::parseInto(Batch &batch, QByteArrayView line, Encoding encoding)
         r.tailBytes = std::size_t(parts->tail.size());
         // A huge line is copied a slice at a time, so that a stop does not
         // wait for the whole of it.
-        batch.text.reserve(batch.text.size() + r.nameBytes + r.tailBytes);
+        const std::size_t needed = batch.text.size() + r.nameBytes + r.tailBytes;
+        if (needed > batch.text.capacity())
+            batch.text.reserve(std::max(needed, 2 * batch.text.capacity()));
         batch.text.insert(batch.text.end(), parts->name.begin(), parts->name.end());
         for (QByteArrayView rest = parts->tail; !rest.isEmpty();) {
             if (stopping.load(std::memory_order_relaxed))
