@@ -5,6 +5,6 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    frmMain window;
+    app::frmMain window;
     return window.windowTitle() == QStringLiteral("Famescope") ? 0 : 1;
 }
