@@ -62,7 +62,7 @@ inline constexpr qint64 kSliceNs = kFrameNs * 3 / 8;
 
 // The most lines left unsorted while the window is hidden or minimised and
 // so never asks for them: sorting them all at once at the end would freeze
-// it. 2^17 items sort in about 30 ms where names differ early.
+// it: 2^17 items sort in a few tens of milliseconds where names differ early.
 inline constexpr qsizetype kMaxWaiting = qsizetype(1) << 17;
 
 // The longest wait for the reading thread's next lines before looking
