@@ -28,14 +28,7 @@ KeyStart EntryOrder::keyStart(const Collation &collation, itemtext::Utf8Composer
     constexpr std::size_t kKept = 16;
     constexpr std::size_t kAsked = kKept + 8;
     constexpr char kLevelEnd = '\x01';
-    constexpr qsizetype kFirstPart = 1024;
-    if (tailUtf8.size() <= kFirstPart) {
-        // A line as lines are: keyed whole, no more than the kept bytes.
-        unsigned char start[kKept] = {};
-        collation.sortKeyStartUtf8(text.compose(nameUtf8, tailUtf8), start, kKept);
-        return {bigEndian(start), bigEndian(start + 8)};
-    }
-    for (qsizetype part = kFirstPart;; part *= 16) {
+    for (qsizetype part = 1024;; part *= 16) {
         const bool whole = part >= tailUtf8.size();
         QByteArrayView tail = tailUtf8;
         if (!whole) {
@@ -44,9 +37,10 @@ KeyStart EntryOrder::keyStart(const Collation &collation, itemtext::Utf8Composer
                 --part;
             tail = tailUtf8.first(part);
         }
+        // The whole text needs no margin: it is asked for the kept bytes only.
         unsigned char start[kAsked] = {};
         const std::size_t n =
-            collation.sortKeyStartUtf8(text.compose(nameUtf8, tail), start, kAsked);
+            collation.sortKeyStartUtf8(text.compose(nameUtf8, tail), start, whole ? kKept : kAsked);
         if (whole || (n == kAsked && std::memchr(start, kLevelEnd, kAsked) == nullptr))
             return {bigEndian(start), bigEndian(start + 8)};
     }

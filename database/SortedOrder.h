@@ -39,12 +39,6 @@ public:
     SortedOrder(const SortedOrder &) = delete;
     SortedOrder &operator=(const SortedOrder &) = delete;
 
-    static KeyStart keyStart(const Collation &collation, itemtext::Utf8Composer &text,
-                             QByteArrayView nameUtf8, QByteArrayView tailUtf8)
-    {
-        return EntryOrder::keyStart(collation, text, nameUtf8, tailUtf8);
-    }
-
     // Adds an item of the arena to the waiting ones; with its key start when
     // the caller has worked it out already.
     void add(Id id) { add(id, order.keyStart(id)); }

@@ -383,7 +383,7 @@ void tst_database::parseAhead_givesTheLinesAsReadHere()
             continue;
         QCOMPARE(got.name, parts->name);
         QCOMPARE(got.tail, parts->tail);
-        const auto key = SortedOrder::keyStart(collation, text, parts->name, parts->tail);
+        const auto key = EntryOrder::keyStart(collation, text, parts->name, parts->tail);
         QVERIFY(got.key.prefix == key.prefix && got.key.prefix2 == key.prefix2);
     }
     QCOMPARE(next(), ParseAhead::Next::End);
@@ -892,7 +892,7 @@ void tst_database::prefixKey_startsEveryLongerTextsKey()
         itemtext::Utf8Composer composer;
         for (const QByteArray &name : {QByteArray("A"), QByteArray("Zo\xC3\xAB")}) {
             for (const QByteArray &tail : tails) {
-                const auto key = SortedOrder::keyStart(local, composer, name, tail);
+                const auto key = EntryOrder::keyStart(local, composer, name, tail);
                 std::string whole;
                 local.appendSortKey(
                     itemtext::compose(QString::fromUtf8(name), QString::fromUtf8(tail)), whole);

@@ -256,12 +256,10 @@ void DbChecker::checkName(LineReport &lineReport, const ItemParts &parts, const 
     }
 }
 
-QString DbChecker::checkRecord(LineReport &lineReport, const QString &tail)
+QStringView DbChecker::checkRecord(LineReport &lineReport, const RecordFields &fields)
 {
-    // The fields after the first comma, as the selection reads them; here
-    // the date without a second comma is the whole record, and the Life Path
-    // field runs to the next comma.
-    const RecordFields fields = recordFields(tail);
+    // Here the date without a second comma is the whole record, and the
+    // Life Path field runs to the next comma.
     const QStringView date = fields.hasDate() ? fields.date() : QStringView(fields.record);
     const std::optional<Date> parsed = parseDate(date);
     bool dateOk = false;
@@ -289,7 +287,7 @@ QString DbChecker::checkRecord(LineReport &lineReport, const QString &tail)
                                         QString(QLatin1Char(computed)), 0});
         }
     }
-    return date.toString();
+    return date;
 }
 
 void DbChecker::checkLine(qint64 number, QByteArrayView line, Encoding encoding, DbFile::Form form)
@@ -307,7 +305,9 @@ void DbChecker::checkLine(qint64 number, QByteArrayView line, Encoding encoding,
     // The name as the window keeps it: cut, or empty.
     const QString name = QString::fromUtf8(parts->name);
     checkName(lineReport, *parts, name);
-    const QString date = checkRecord(lineReport, QString::fromUtf8(parts->tail));
+    // The fields after the first comma, as the selection reads them.
+    const RecordFields fields = recordFields(QString::fromUtf8(parts->tail));
+    const QStringView date = checkRecord(lineReport, fields);
 
     // The same celebrity twice: the name as the list compares names, and the date.
     key.clear();

@@ -3,6 +3,7 @@
 #include "database/Collation.h"
 #include "database/DbFile.h"
 #include "database/LineParser.h"
+#include "database/Selection.h"
 
 #include <QList>
 #include <QString>
@@ -84,8 +85,8 @@ private:
     // Why a skipped line is skipped, unless it is a comment or a gap.
     void checkSkipped(LineReport &lineReport, QByteArrayView line, Encoding encoding);
     void checkName(LineReport &lineReport, const ItemParts &parts, const QString &name);
-    // The date and the Life Path as the selection reads them; the date text.
-    QString checkRecord(LineReport &lineReport, const QString &tail);
+    // The date and the Life Path as the selection reads them; the date.
+    QStringView checkRecord(LineReport &lineReport, const RecordFields &fields);
     void publish(LineReport &lineReport, bool counted = false);
     char lifePathOf(const Date &date);
 
