@@ -6,7 +6,8 @@
 //   build/default/bench/bench_load 200000 utf16|mixed|skipped|shared  (one size, one kind)
 //   build/default/bench/bench_load --scale    (1, 4 and 10 million lines: UTF-8,
 //                                             commented out, UTF-16; 3 runs each)
-//   build/default/bench/bench_load --long-line (one line of 50 MB)
+//   build/default/bench/bench_load --long-line (one line of 50 MB, and closing
+//                                             the window in the middle of it)
 // Kinds: UTF-8 (the default); UTF-16 LE with a byte-order mark, as Notepad
 // saves "Unicode"; mixed, where every tenth line is in Windows-1252; skipped,
 // where every line is commented out; shared, where the names come from 300
@@ -15,6 +16,7 @@
 // It writes db.txt into a folder of its own and points the window there:
 // files of generated, realistic names with CR LF line ends. Peak memory is the growth of the
 // process's peak resident size (VmHWM, reset before each load) over its size before the load.
+#include "database/ParseAhead.h"
 #include "engine/numerology.h"
 #include "frmMain.h"
 #include "startup.h"
@@ -34,6 +36,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 using namespace app;
@@ -253,6 +256,36 @@ void benchFile(const QString &what, const QByteArray &bytes, int runs)
     std::printf("  click on a celebrity      : %.3f ms (median, with repaint)\n", click);
     std::printf("  type-ahead, per character : %.3f ms (median, with repaint)\n", typeAhead);
     std::printf("  keystroke in cDay         : %.3f ms (median, with repaint)\n", key);
+    const double paint = timeMs([&] { (void)window->grab(); }, 11);
+    std::printf("  the whole window painted  : %.3f ms (median)\n", paint);
+}
+
+// Closing the window in the middle of a huge line: the reading thread is
+// stopped wherever it is, so the time to destroy the reader is what closing
+// waits for the load.
+void benchClosingInALongLine(const QByteArray &bytes)
+{
+    const QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("db.txt"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        return;
+    f.close();
+    std::printf("closing in the middle of the line (the reader destroyed):\n");
+    for (const int afterMs : {0, 2, 5, 10, 20, 40, 80}) {
+        std::vector<double> times;
+        for (int run = 0; run < 3; ++run) {
+            auto reader = std::make_unique<database::ParseAhead>(path);
+            QTest::qSleep(afterMs);
+            QElapsedTimer clock;
+            clock.start();
+            reader.reset();
+            times.push_back(clock.nsecsElapsed() / 1e6);
+        }
+        std::sort(times.begin(), times.end());
+        std::printf("  %2d ms after its start     : %.2f ms (median of 3, worst %.2f)\n", afterMs,
+                    times[1], times[2]);
+    }
 }
 
 } // namespace
@@ -273,6 +306,7 @@ int main(int argc, char **argv)
         // One line of 50 MB behind a name and a date, as a damaged file might hold.
         QByteArray bytes = "Giant, 1 2 1900,3" + QByteArray(50 * 1024 * 1024, '7') + "\r\n";
         benchFile(QStringLiteral("one line of 50 MB"), bytes, 3);
+        benchClosingInALongLine(bytes);
         return 0;
     }
     if (argc > 1 && qstrcmp(argv[1], "--scale") == 0) {

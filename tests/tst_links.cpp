@@ -214,8 +214,11 @@ void tst_links::desktopOpener_receivesEachUrlOnce()
     qputenv("FAMESCOPE_RECORD", QDir::toNativeSeparators(record(2)).toLocal8Bit());
     click("Label5");
     qunsetenv("FAMESCOPE_RECORD");
-    expected = QStringList{links::commandLine(windir, links::kDatabasePage),
-                           links::commandLine(windir, links::kHomePage)};
+    // Each started maximised and focused: STARTF_USESHOWWINDOW (1) and
+    // SW_SHOWMAXIMIZED (3).
+    const QString maximised = QStringLiteral("flags=1 show=3");
+    expected = QStringList{links::commandLine(windir, links::kDatabasePage), maximised,
+                           links::commandLine(windir, links::kHomePage), maximised};
     const auto readLines = [&]() -> QStringList {
         QStringList lines;
         for (int n : {1, 2}) {
@@ -223,8 +226,10 @@ void tst_links::desktopOpener_receivesEachUrlOnce()
             if (!f.open(QIODevice::ReadOnly))
                 return {};
             const QByteArray utf16 = f.readAll();
+            // The command line, then how the browser's window is to show.
             lines << QString::fromUtf16(reinterpret_cast<const char16_t *>(utf16.constData()),
-                                        utf16.size() / 2);
+                                        utf16.size() / 2)
+                         .split(u'\n');
         }
         return lines;
     };

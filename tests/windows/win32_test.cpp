@@ -55,6 +55,18 @@ std::wstring waitForFile(const std::wstring &path, std::chrono::seconds timeout)
     return {};
 }
 
+// The recorder's lines.
+std::vector<std::wstring> lines(const std::wstring &text)
+{
+    std::vector<std::wstring> out;
+    std::size_t from = 0;
+    for (std::size_t at; (at = text.find(L'\n', from)) != std::wstring::npos; from = at + 1)
+        out.push_back(text.substr(from, at - from));
+    if (!text.empty())
+        out.push_back(text.substr(from));
+    return out;
+}
+
 class StartMaximised : public ::testing::Test
 {
 protected:
@@ -78,13 +90,25 @@ TEST_F(StartMaximised, CommandLineArrivesUnchangedAndNobodyWaits)
     // with a query, an ampersand and a blank inside the quotes.
     const std::wstring program = folderOfThisProgram() + L"record_command_line.exe";
     const std::wstring line = program + L" \"http://www.vantorel.example/qz.html?a=1&b=x y\"";
-    const auto started = std::chrono::steady_clock::now();
-    ASSERT_TRUE(platform::startMaximised(std::u16string(line.begin(), line.end())));
-    const auto returned = std::chrono::steady_clock::now() - started;
-    // The recorder writes a second after its start: the call did not wait.
-    EXPECT_LT(returned, std::chrono::milliseconds(900));
-    EXPECT_EQ(GetFileAttributesW(record.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(waitForFile(record, std::chrono::seconds(30)), line);
+    // The recorder waits for this event before it records: had the call
+    // waited for the recorder, the event would come too late for it.
+    const std::wstring goName =
+        L"Local\\FamescopeRecordGo." + std::to_wstring(GetCurrentProcessId());
+    HANDLE go = CreateEventW(nullptr, TRUE, FALSE, goName.c_str());
+    ASSERT_NE(go, nullptr);
+    SetEnvironmentVariableW(L"FAMESCOPE_RECORD_GO", goName.c_str());
+    const bool started = platform::startMaximised(std::u16string(line.begin(), line.end()));
+    SetEvent(go);
+    SetEnvironmentVariableW(L"FAMESCOPE_RECORD_GO", nullptr);
+    ASSERT_TRUE(started);
+    const std::vector<std::wstring> recorded = lines(waitForFile(record, std::chrono::seconds(60)));
+    CloseHandle(go);
+    ASSERT_EQ(recorded.size(), 3u);
+    EXPECT_EQ(recorded[0], line);
+    // Its window is to show maximised and focused.
+    EXPECT_EQ(recorded[1], L"flags=" + std::to_wstring(STARTF_USESHOWWINDOW) + L" show=" +
+                               std::to_wstring(SW_SHOWMAXIMIZED));
+    EXPECT_EQ(recorded[2], L"released");
 }
 
 TEST_F(StartMaximised, MissingProgramFailsSilently)

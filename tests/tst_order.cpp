@@ -1,0 +1,387 @@
+#include "database/Collation.h"
+#include "database/ItemArena.h"
+#include "database/ItemText.h"
+#include "database/SortedOrder.h"
+#include "names_in_order.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <algorithm>
+#include <cstring>
+
+using namespace database;
+
+// The celebrity list's order: the collation of whole item texts, the sorted
+// runs merged while items arrive, rows found across them, and type-ahead's
+// range of names.
+class tst_order : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void order_matchesStableCollatedSort_data();
+    void order_matchesStableCollatedSort();
+    void order_sameLinesInAnyFileOrder_data();
+    void order_sameLinesInAnyFileOrder();
+    void collation_ignoresCaseAndSetsAccentsBeside();
+    void order_rowsFollowItemsAcrossCommits();
+    void prefixKey_startsEveryLongerTextsKey();
+    void order_sortsTheSharedTableOfNames();
+    void rowsStartingWith_data();
+    void rowsStartingWith();
+};
+
+namespace {
+
+struct Line
+{
+    QByteArray name;
+    QByteArray tail;
+};
+
+// A list item's whole text, as the collation compares it.
+QByteArray itemText(const Line &line)
+{
+    return line.name + QByteArray(itemtext::kBlankRun, ' ') + line.tail;
+}
+
+// A straightforward stable sort of the whole item texts with the same
+// collation, one comparison at a time.
+std::vector<int> referenceOrder(const std::vector<Line> &lines, const QString &locale = {})
+{
+    Collation collation(locale);
+    std::vector<QByteArray> texts;
+    for (const Line &line : lines)
+        texts.push_back(itemText(line));
+    std::vector<int> order(lines.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return collation.compareUtf8(texts[a], texts[b]) < 0; });
+    return order;
+}
+
+std::vector<Line> sampleLines(int count)
+{
+    const char *names[] = {"Anna", "anna", "ANNA", "Ánna", "Zoë", "Zoe", "zoe", "Émile", "Emile",
+                           "emil", "Émilie", "Ö", "O", "Oz", "Bob", "bob smith", "Bob Smith",
+                           "Bob-Smith", "Bobby", "", " ", "Zz", "a", "Ab",
+                           // Long names whose keys share more than sixteen bytes.
+                           "Alexander Hamilton-Smythe", "Alexander Hamilton-Smith",
+                           "alexander hamilton smith", "Alexander Hamilton Smith Jr",
+                           "Alexandra Hamilton-Smith", "Alexander Hamilton-Smíth"};
+    const char *tails[] = {", 1 2 1900,3", ", 1 2 1900,4", ", 12 2 1900,3", ",",
+                           ", x",          ", X",          ", 1 1 1900,1"};
+    QRandomGenerator rng(1234);
+    std::vector<Line> lines;
+    for (int i = 0; i < count; ++i) {
+        lines.push_back({QByteArray(names[rng.bounded(int(std::size(names)))]),
+                         QByteArray(tails[rng.bounded(int(std::size(tails)))])});
+    }
+    return lines;
+}
+
+} // namespace
+
+void tst_order::order_matchesStableCollatedSort_data()
+{
+    QTest::addColumn<int>("commitEvery");
+    QTest::addColumn<int>("movesPerCommit");
+    QTest::addColumn<bool>("toOne");
+    QTest::addColumn<bool>("presort");
+    // clang-format off
+    QTest::newRow("one commit")             << 0    << 0       << false << false;
+    QTest::newRow("runs never merged")      << 389  << 0       << false << false;
+    QTest::newRow("merges cut short")       << 389  << 61      << false << false;
+    QTest::newRow("merges as they fall due") << 97  << 1000000 << false << false;
+    QTest::newRow("merged into one run")    << 389  << 150     << true  << false;
+    QTest::newRow("chunks sorted ahead")    << 5003 << 1000    << false << true;
+    // clang-format on
+}
+
+void tst_order::order_matchesStableCollatedSort()
+{
+    QFETCH(int, commitEvery);
+    QFETCH(int, movesPerCommit);
+    QFETCH(bool, toOne);
+    QFETCH(bool, presort);
+    const std::vector<Line> lines = sampleLines(12000);
+    // The first lines alone are in the order of all of them, the others left
+    // out: the order is stable.
+    const std::vector<int> all = referenceOrder(lines);
+    ItemArena arena;
+    SortedOrder order(arena);
+    const auto check = [&] {
+        const qsizetype count = order.size() - order.waitingCount();
+        std::vector<int> expected;
+        std::copy_if(all.begin(), all.end(), std::back_inserter(expected),
+                     [count](int id) { return id < count; });
+        // Rows as a view asks for them: down, up, and jumping about.
+        for (qsizetype row = 0; row < count; ++row)
+            QCOMPARE(int(order.idAt(row)), expected[std::size_t(row)]);
+        for (qsizetype row = count; row-- > 0;)
+            QCOMPARE(int(order.idAt(row)), expected[std::size_t(row)]);
+        for (qsizetype i = 0; i < count; i += 13) {
+            const qsizetype row = i * 7919 % count;
+            QCOMPARE(int(order.idAt(row)), expected[std::size_t(row)]);
+            QCOMPARE(order.rowOf(order.entryAt(row)), row);
+        }
+        const auto [first, last] = order.rowsStartingWith(u"bob");
+        qsizetype bobs = 0;
+        for (qsizetype i = 0; i < count; ++i)
+            bobs += lines[std::size_t(i)].name.toLower().startsWith("bob") ? 1 : 0;
+        QCOMPARE(last - first, bobs);
+        if (bobs > 0)
+            QVERIFY(arena.nameBytes(order.idAt(first)).startsWith("bob") ||
+                    arena.nameBytes(order.idAt(first)).startsWith("Bob"));
+    };
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto id = arena.append(lines[i].name, lines[i].tail);
+        QVERIFY(id);
+        order.add(*id);
+        if (presort)
+            order.presort(order.size());
+        if (commitEvery > 0 && i % std::size_t(commitEvery) == 0) {
+            order.commit();
+            order.compact(std::size_t(movesPerCommit));
+            if (i % std::size_t(commitEvery * 31) == 0) {
+                check();
+                if (QTest::currentTestFailed())
+                    return;
+            }
+        }
+    }
+    order.commit();
+    if (toOne) {
+        while (order.compact(std::size_t(movesPerCommit), true)) {
+        }
+    }
+    QCOMPARE(order.size(), qsizetype(lines.size()));
+    check();
+}
+
+void tst_order::order_sameLinesInAnyFileOrder_data()
+{
+    QTest::addColumn<QString>("locale");
+    // Thai ignores blanks and punctuation, Swedish sets å, ä and ö after z.
+    QTest::newRow("th_TH") << "th_TH";
+    QTest::newRow("sv_SE") << "sv_SE";
+    QTest::newRow("en_US") << "en_US";
+}
+
+void tst_order::order_sameLinesInAnyFileOrder()
+{
+    QFETCH(QString, locale);
+    // No two lines that the collation finds equal (in Thai "Anna Lena" would
+    // equal "Anna-Lena"), so that one order is right.
+    const char *names[] = {"Zoe",  "Zoë", "Asa",  "Åsa",       "Ärla",  "Örjan", "Oskar", "Vera",
+                           "Wera", "Ann", "Anna", "Anna-Lena", "สมชาย", "เกษม",  "Ab1"};
+    const char *tails[] = {", 12 1 1900,2",
+                           ", 1 3 1900,2",
+                           ", 12x 1900,2",
+                           ", 1 1 1900,1",
+                           ", 3 3 1900,1",
+                           ", 5 5 1900,1",
+                           ", 9 9 1900,1",
+                           ",",
+                           ", x"};
+    std::vector<Line> lines;
+    for (const char *name : names) {
+        for (const char *tail : tails)
+            lines.push_back({name, tail});
+    }
+    Collation collation(locale);
+    QList<QByteArray> first;
+    QRandomGenerator rng(20261208);
+    for (int fileOrder = 0; fileOrder < 3; ++fileOrder) {
+        std::shuffle(lines.begin(), lines.end(), rng);
+        ItemArena arena;
+        SortedOrder order(arena, locale);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            order.add(*arena.append(lines[i].name, lines[i].tail));
+            if (i % 13 == 12) {
+                order.commit();
+                order.compact(17);
+            }
+        }
+        order.commit();
+        QList<QByteArray> rows;
+        for (qsizetype row = 0; row < order.size(); ++row) {
+            const ItemArena::Id id = order.idAt(row);
+            rows << itemText(
+                {arena.nameBytes(id).toByteArray(), arena.tailBytes(id).toByteArray()});
+            if (row > 0)
+                QVERIFY2(collation.compareUtf8(rows[row - 1], rows[row]) < 0,
+                         qPrintable(QString::fromUtf8(rows[row - 1].simplified() + " / " +
+                                                      rows[row].simplified())));
+        }
+        if (fileOrder == 0)
+            first = rows;
+        else
+            QCOMPARE(rows, first);
+    }
+    // The whole text decides before accents count anywhere: the dates come
+    // between the two spellings.
+    const QStringList zoes = {
+        QString::fromUtf8("Zo\xC3\xAB , 1 1 1900,1"), QStringLiteral("Zoe , 3 3 1900,1"),
+        QStringLiteral("Zoe , 5 5 1900,1"), QString::fromUtf8("Zo\xC3\xAB , 9 9 1900,1")};
+    QStringList seen;
+    for (const QByteArray &row : std::as_const(first)) {
+        const QString text = QString::fromUtf8(row).simplified();
+        if (zoes.contains(text))
+            seen << text;
+    }
+    QCOMPARE(seen, zoes);
+}
+
+void tst_order::collation_ignoresCaseAndSetsAccentsBeside()
+{
+    // Accents beside their base letters, letter case ignored.
+    QVERIFY(Collation().compareUtf8("Émile", "Emilf") < 0);
+    QVERIFY(Collation().compareUtf8("anna", "ANNB") < 0);
+}
+
+void tst_order::order_rowsFollowItemsAcrossCommits()
+{
+    const std::vector<Line> lines = sampleLines(30000);
+    ItemArena arena;
+    SortedOrder order(arena);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        order.add(*arena.append(lines[i].name, lines[i].tail));
+        // Waiting items show after the sorted ones, in arrival order.
+        QCOMPARE(int(order.idAt(order.size() - 1)), int(i));
+        if (i % 1001 == 1000) {
+            order.commit();
+            for (qsizetype row = 0; row < order.size(); row += 97)
+                QCOMPARE(order.rowOf(order.entryAt(row)), row);
+        }
+    }
+}
+
+void tst_order::prefixKey_startsEveryLongerTextsKey()
+{
+    // Every beginning of every name of the sample, cut anywhere: its first
+    // level key starts the name's whole key.
+    QFile sample(QStringLiteral(FAMESCOPE_SAMPLE_DB));
+    QVERIFY(sample.open(QIODevice::ReadOnly));
+    QStringList names = QString::fromUtf8(sample.readAll()).split(u'\n');
+    names << QStringLiteral("Ab 1") << QStringLiteral("a-b") << QStringLiteral("Zoë Æsir ß")
+          << QStringLiteral("李小龍") << QStringLiteral("Ωmega 2000") << QStringLiteral("Ωωα β");
+    Collation collation;
+    int checked = 0;
+    for (QString name : names) {
+        name = name.section(u',', 0, 0).trimmed();
+        // The list item's whole text, as the list orders it.
+        const QString item = itemtext::compose(name, u", 1 1 1900,2");
+        std::string whole;
+        collation.appendSortKey(item, whole);
+        // The key's start, worked out alone from the UTF-8, is the same.
+        unsigned char start[16];
+        const std::size_t n = collation.sortKeyStartUtf8(item.toUtf8(), start, sizeof start);
+        QCOMPARE(n, std::min<std::size_t>(16, whole.size()));
+        QVERIFY(std::memcmp(start, whole.data(), n) == 0);
+        for (qsizetype n = 1; n <= name.size(); ++n) {
+            std::string start;
+            collation.appendPrimaryPrefixKey(QStringView(name).left(n), start);
+            QVERIFY2(whole.compare(0, start.size(), start) == 0,
+                     qPrintable(name.left(n) + QStringLiteral(" of ") + name));
+            ++checked;
+        }
+    }
+    QVERIFY(checked > 4000);
+
+    // A long tail is keyed by its start alone: the same sixteen bytes as the
+    // whole text's key, where the tail's start weighs at the first level and
+    // where it does not (blanks and punctuation, ignorable in Thai).
+    const QByteArray tails[] = {", " + QByteArray(3000, '7'), ", " + QByteArray(5000, ' ') + "1",
+                                ", " + QByteArray(2000, ',') + "\xC3\xA9" + QByteArray(20000, '.')};
+    for (const QString &locale : {QStringLiteral("en_US"), QStringLiteral("th_TH")}) {
+        const Collation local(locale);
+        itemtext::Utf8Composer composer;
+        for (const QByteArray &name : {QByteArray("A"), QByteArray("Zo\xC3\xAB")}) {
+            for (const QByteArray &tail : tails) {
+                const auto key = EntryOrder::keyStart(local, composer, name, tail);
+                std::string whole;
+                local.appendSortKey(
+                    itemtext::compose(QString::fromUtf8(name), QString::fromUtf8(tail)), whole);
+                whole.resize(16, '\0');
+                unsigned char start[16];
+                for (int i = 0; i < 8; ++i) {
+                    start[i] = static_cast<unsigned char>(key.prefix >> (56 - 8 * i));
+                    start[8 + i] = static_cast<unsigned char>(key.prefix2 >> (56 - 8 * i));
+                }
+                QVERIFY2(std::memcmp(start, whole.data(), 16) == 0,
+                         qPrintable(locale + u' ' + QString::fromUtf8(name) + u' ' +
+                                    QString::number(tail.size())));
+            }
+        }
+    }
+}
+
+void tst_order::order_sortsTheSharedTableOfNames()
+{
+    // The same table the Windows collation test sorts with the system's own.
+    QStringList expected;
+    for (const char *name : kNamesInOrder)
+        expected << QString::fromUtf8(name);
+    ItemArena arena;
+    SortedOrder order(arena);
+    for (auto it = std::rbegin(kNamesInOrder); it != std::rend(kNamesInOrder); ++it)
+        order.add(*arena.append(*it, ","));
+    order.commit();
+    QStringList sorted;
+    for (qsizetype row = 0; row < order.size(); ++row)
+        sorted << arena.name(order.idAt(row));
+    QCOMPARE(sorted, expected);
+}
+
+void tst_order::rowsStartingWith_data()
+{
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QStringList>("names");
+    // clang-format off
+    QTest::newRow("case ignored")       << "alb"  << QStringList{"Alban Berg", "ALBERT Einstein"};
+    QTest::newRow("accents ignored")    << "em"   << QStringList{"Emil", "Émile", "Emily"};
+    QTest::newRow("accent typed")       << "É"    << QStringList{"Emil", "Émile", "Emily", "Eve"};
+    QTest::newRow("with a blank")       << "alban " << QStringList{"Alban Berg"};
+    QTest::newRow("whole name")         << "eve"  << QStringList{"Eve"};
+    QTest::newRow("longer than a name") << "eves" << QStringList{};
+    QTest::newRow("no match")           << "q"    << QStringList{};
+    QTest::newRow("before all")         << "0"    << QStringList{};
+    QTest::newRow("after all")          << "zz"   << QStringList{};
+    QTest::newRow("long shared start")  << "alexander hamilton-sm" << QStringList{"Alexander Hamilton-Smith", "Alexander Hamilton-Smíth", "Alexander Hamilton-Smythe"};
+    // clang-format on
+}
+
+void tst_order::rowsStartingWith()
+{
+    QFETCH(QString, prefix);
+    QFETCH(QStringList, names);
+    const char *all[] = {"Zoe",
+                         "Emily",
+                         "Alban Berg",
+                         "Eve",
+                         "Émile",
+                         "ALBERT Einstein",
+                         "Emil",
+                         "Alexander Hamilton-Smythe",
+                         "Alexander Hamilton-Smith",
+                         "Alexander Hamilton-Smíth",
+                         "Alexander Hamilton Smith",
+                         "Bob"};
+    ItemArena arena;
+    SortedOrder order(arena);
+    for (const char *name : all)
+        order.add(*arena.append(name, ", 1 1 1900,2"));
+    order.commit();
+    const auto [first, last] = order.rowsStartingWith(prefix);
+    QStringList found;
+    for (qsizetype row = first; row < last; ++row)
+        found << arena.name(order.idAt(row));
+    QCOMPARE(found, names);
+}
+
+QTEST_GUILESS_MAIN(tst_order)
+#include "tst_order.moc"
