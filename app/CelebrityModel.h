@@ -32,7 +32,7 @@ public:
     // Room for a file of this size with this many lines, to spare regrowth.
     void reserve(qint64 lines, qint64 bytes);
     // Adds an item, announced at the next flush. False when it cannot be stored.
-    // The name's key start comes worked out already (SortedOrder::keyStart).
+    // The item's key start comes worked out already (EntryOrder::keyStart).
     bool append(QByteArrayView nameUtf8, QByteArrayView tailUtf8,
                 database::SortedOrder::KeyStart key);
     // Announces the items added since the last flush at their sorted places:

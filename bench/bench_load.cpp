@@ -3,7 +3,7 @@
 //   build/default/bench/bench_load            (32,767 and 1,000,000 lines, then
 //                                             1,000,000 in UTF-16 and mixed)
 //   build/default/bench/bench_load 200000     (one size of your choice)
-//   build/default/bench/bench_load 200000 utf16|mixed|skipped|shared  (one size, one kind)
+//   build/default/bench/bench_load 200000 utf16|mixed|skipped|shared|alike40  (one size, one kind)
 //   build/default/bench/bench_load --scale    (1, 4 and 10 million lines: UTF-8,
 //                                             commented out, UTF-16; 3 runs each)
 //   build/default/bench/bench_load --long-line (one line of 50 MB, and closing
@@ -11,11 +11,16 @@
 // Kinds: UTF-8 (the default); UTF-16 LE with a byte-order mark, as Notepad
 // saves "Unicode"; mixed, where every tenth line is in Windows-1252; skipped,
 // where every line is commented out; shared, where the names come from 300
-// first-and-last-name pairs, each followed by a five-digit number. Every other
-// kind's names have a distinct part.
+// first-and-last-name pairs, each followed by a five-digit number; alike40,
+// where every name starts with the same 40 characters. Every other kind's
+// names have a distinct part.
 // It writes db.txt into a folder of its own and points the window there:
 // files of generated, realistic names with CR LF line ends. Peak memory is the growth of the
-// process's peak resident size (VmHWM, reset before each load) over its size before the load.
+// process's peak resident size (VmHWM, reset before each load) over its size before the load;
+// on Windows the largest working set seen at the load's moments, over the one before it.
+// Per line, it counts the sort keys (or their starts) worked out and the texts compared by
+// the collation, ICU's or the system's.
+#include "database/Collation.h"
 #include "database/ParseAhead.h"
 #include "engine/numerology.h"
 #include "frmMain.h"
@@ -39,6 +44,12 @@
 #include <memory>
 #include <vector>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+// After windows.h, whose types it uses.
+#include <psapi.h>
+#endif
+
 using namespace app;
 
 namespace {
@@ -60,7 +71,7 @@ const char *const kLast[] = {
     "Scott",    "Torres",       "Nguyen",   "Hill",      "Flores",   "Green",    "Adams",
     "Nelson",   "Baker",        "Hall",     "Rivera",    "Campbell", "Mitchell", "O'Brien",
     "McDonald", "van der Berg", "Müller",   "Dubois",    "Rossi",    "Novák",    "Kowalski"};
-enum class Kind { Utf8, Utf16, Mixed, Skipped, Shared };
+enum class Kind { Utf8, Utf16, Mixed, Skipped, Shared, Alike40 };
 
 // A distinct part for each generated name, so that no cache of keys by name
 // could stand in for the work: the line's number in letters.
@@ -94,6 +105,11 @@ QByteArray generate(int lines, Kind kind = Kind::Utf8)
             name = QString::fromUtf8(kFirst[pair % std::size(kFirst)]) + u' ' +
                    QString::fromUtf8(kLast[(pair / 48 + pair * 5) % std::size(kLast)]) + u' ' +
                    QString::number(rng.bounded(10000, 100000));
+        } else if (kind == Kind::Alike40) {
+            // The same forty characters, then a name of its own.
+            name = QStringLiteral("Sir Alexander Hamilton of the Clan Gray ") +
+                   QString::fromUtf8(kFirst[first]) + u' ' + distinctPart(i) + u' ' +
+                   QString::fromUtf8(kLast[last]);
         } else {
             name = QString::fromUtf8(kFirst[first]) + u' ' + distinctPart(i) + u' ' +
                    QString::fromUtf8(kLast[last]);
@@ -118,6 +134,32 @@ QByteArray generate(int lines, Kind kind = Kind::Utf8)
     return bytes;
 }
 
+// The process's memory in use now, and the most since the last reset, in KiB.
+#ifdef Q_OS_WIN
+long residentKb()
+{
+    PROCESS_MEMORY_COUNTERS counters;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
+        return -1;
+    return long(counters.WorkingSetSize / 1024);
+}
+// The system keeps the process's peak for its whole life: the largest seen
+// at the load's moments stands in.
+long sampledPeakKb = 0;
+void resetPeak()
+{
+    sampledPeakKb = residentKb();
+}
+void samplePeak()
+{
+    sampledPeakKb = std::max(sampledPeakKb, residentKb());
+}
+long peakKb()
+{
+    samplePeak();
+    return sampledPeakKb;
+}
+#else
 long readStatusKb(const char *field)
 {
     QFile f(QStringLiteral("/proc/self/status"));
@@ -129,13 +171,22 @@ long readStatusKb(const char *field)
     }
     return -1;
 }
-
+long residentKb()
+{
+    return readStatusKb("VmRSS:");
+}
 void resetPeak()
 {
     QFile f(QStringLiteral("/proc/self/clear_refs"));
     if (f.open(QIODevice::WriteOnly))
         f.write("5");
 }
+void samplePeak() {}
+long peakKb()
+{
+    return readStatusKb("VmHWM:");
+}
+#endif
 
 struct LoadRun
 {
@@ -143,9 +194,11 @@ struct LoadRun
     double maxGapMs;
     int passes;
     long growthKb;
+    double keysPerLine;
+    double comparisonsPerLine;
 };
 
-LoadRun loadOnce(std::unique_ptr<frmMain> &window, const QString &folder)
+LoadRun loadOnce(std::unique_ptr<frmMain> &window, const QString &folder, int lines)
 {
     window = std::make_unique<frmMain>();
     window->setProgramFolder(folder);
@@ -160,22 +213,33 @@ LoadRun loadOnce(std::unique_ptr<frmMain> &window, const QString &folder)
     QElapsedTimer clock;
     QTimer ticker;
     ticker.setInterval(0);
-    QObject::connect(&ticker, &QTimer::timeout, [&] { passes.push_back(clock.nsecsElapsed()); });
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        passes.push_back(clock.nsecsElapsed());
+        samplePeak();
+    });
     ticker.start();
 
     resetPeak();
-    const long before = readStatusKb("VmRSS:");
+    const long before = residentKb();
+    const database::Collation::Work used = database::Collation::work();
     auto *button = window->findChild<QPushButton *>(QStringLiteral("Command2"));
     clock.start();
     QTest::mouseClick(button, Qt::LeftButton);
     const double seconds = clock.nsecsElapsed() / 1e9;
-    const long peak = readStatusKb("VmHWM:");
+    const long peak = peakKb();
+    const database::Collation::Work after = database::Collation::work();
     ticker.stop();
 
     double maxGap = 0;
     for (std::size_t i = 1; i < passes.size(); ++i)
         maxGap = std::max(maxGap, (passes[i] - passes[i - 1]) / 1e6);
-    return {seconds, maxGap, int(passes.size()), peak - before};
+    const double perLine = 1.0 / std::max(1, lines);
+    return {seconds,
+            maxGap,
+            int(passes.size()),
+            peak - before,
+            double(after.keys - used.keys) * perLine,
+            double(after.comparisons - used.comparisons) * perLine};
 }
 
 double timeMs(const std::function<void()> &action, int repeats)
@@ -194,7 +258,7 @@ double timeMs(const std::function<void()> &action, int repeats)
     return times[times.size() / 2];
 }
 
-void benchFile(const QString &what, const QByteArray &bytes, int runs)
+void benchFile(const QString &what, const QByteArray &bytes, int runs, int lines)
 {
     const QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("db.txt"));
@@ -210,7 +274,7 @@ void benchFile(const QString &what, const QByteArray &bytes, int runs)
     std::unique_ptr<frmMain> window;
     for (int i = 0; i < runs; ++i) {
         window.reset();
-        results.push_back(loadOnce(window, folder.path()));
+        results.push_back(loadOnce(window, folder.path(), lines));
     }
     std::sort(results.begin(), results.end(),
               [](const LoadRun &a, const LoadRun &b) { return a.seconds < b.seconds; });
@@ -227,6 +291,8 @@ void benchFile(const QString &what, const QByteArray &bytes, int runs)
     std::printf("  longest gap between passes: %.1f ms (worst run)\n", worstGap);
     std::printf("  peak memory growth        : %.1f MB = %.2f x the file (worst run)\n",
                 worstGrowth / 1024.0, worstGrowth / 1024.0 / fileMb);
+    std::printf("  collation, per line       : %.2f keys worked out, %.2f texts compared\n",
+                median.keysPerLine, median.comparisonsPerLine);
     std::printf("  status line               : %s\n",
                 qPrintable(window->findChild<QLabel *>(QStringLiteral("stat"))->text()));
 
@@ -296,8 +362,12 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const auto lines = [](int n, Kind kind) {
-        const char *kinds[] = {"", " in UTF-16", " in UTF-8 and Windows-1252",
-                               ", all commented out", ", names alike in their first characters"};
+        const char *kinds[] = {"",
+                               " in UTF-16",
+                               " in UTF-8 and Windows-1252",
+                               ", all commented out",
+                               ", names alike in their first characters",
+                               ", names alike in their first 40 characters"};
         return std::make_pair(
             QStringLiteral("%1 data lines%2").arg(n).arg(QLatin1String(kinds[int(kind)])),
             generate(n, kind));
@@ -305,16 +375,17 @@ int main(int argc, char **argv)
     if (argc > 1 && qstrcmp(argv[1], "--long-line") == 0) {
         // One line of 50 MB behind a name and a date, as a damaged file might hold.
         QByteArray bytes = "Giant, 1 2 1900,3" + QByteArray(50 * 1024 * 1024, '7') + "\r\n";
-        benchFile(QStringLiteral("one line of 50 MB"), bytes, 3);
+        benchFile(QStringLiteral("one line of 50 MB"), bytes, 3, 1);
         benchClosingInALongLine(bytes);
         return 0;
     }
     if (argc > 1 && qstrcmp(argv[1], "--scale") == 0) {
         // 1, 4 and 10 million lines of each kind, three runs each.
         for (const int n : {1000000, 4000000, 10000000}) {
-            for (const Kind kind : {Kind::Utf8, Kind::Skipped, Kind::Utf16, Kind::Shared}) {
+            for (const Kind kind :
+                 {Kind::Utf8, Kind::Skipped, Kind::Utf16, Kind::Shared, Kind::Alike40}) {
                 const auto [what, bytes] = lines(n, kind);
-                benchFile(what, bytes, 3);
+                benchFile(what, bytes, 3, n);
             }
         }
         return 0;
@@ -324,19 +395,19 @@ int main(int argc, char **argv)
                           : argc > 2 && qstrcmp(argv[2], "mixed") == 0   ? Kind::Mixed
                           : argc > 2 && qstrcmp(argv[2], "skipped") == 0 ? Kind::Skipped
                           : argc > 2 && qstrcmp(argv[2], "shared") == 0  ? Kind::Shared
+                          : argc > 2 && qstrcmp(argv[2], "alike40") == 0 ? Kind::Alike40
                                                                          : Kind::Utf8;
-        const auto [what, bytes] = lines(QString::fromLocal8Bit(argv[1]).toInt(), kind);
-        benchFile(what, bytes, 3);
+        const int n = QString::fromLocal8Bit(argv[1]).toInt();
+        const auto [what, bytes] = lines(n, kind);
+        benchFile(what, bytes, 3, n);
         return 0;
     }
-    const std::pair<int, Kind> sizes[] = {{32767, Kind::Utf8},
-                                          {1000000, Kind::Utf8},
-                                          {1000000, Kind::Utf16},
-                                          {1000000, Kind::Mixed},
-                                          {1000000, Kind::Shared}};
+    const std::pair<int, Kind> sizes[] = {{32767, Kind::Utf8},     {1000000, Kind::Utf8},
+                                          {1000000, Kind::Utf16},  {1000000, Kind::Mixed},
+                                          {1000000, Kind::Shared}, {1000000, Kind::Alike40}};
     for (const auto &[n, kind] : sizes) {
         const auto [what, bytes] = lines(n, kind);
-        benchFile(what, bytes, n > 100000 ? 1 : 5);
+        benchFile(what, bytes, n > 100000 ? 1 : 5, n);
     }
     return 0;
 }

@@ -14,6 +14,12 @@ std::uint64_t bigEndian(const unsigned char *key)
     return value;
 }
 
+unsigned char keyByte(const OrderEntry &e, std::size_t i)
+{
+    const std::uint64_t half = i < 8 ? e.bytes0to7 : e.bytes8to15;
+    return static_cast<unsigned char>(half >> (56 - 8 * (i % 8)));
+}
+
 } // namespace
 
 KeyStart EntryOrder::keyStart(const Collation &collation, itemtext::Utf8Composer &text,
@@ -25,7 +31,7 @@ KeyStart EntryOrder::keyStart(const Collation &collation, itemtext::Utf8Composer
     // (the last characters of a part may weigh otherwise with what follows
     // them, by eight bytes at most): a long tail is keyed by its start alone,
     // and a line of megabytes costs no copy of itself here.
-    constexpr std::size_t kKept = 16;
+    constexpr std::size_t kKept = KeyRests::kStartBytes;
     constexpr std::size_t kAsked = kKept + 8;
     constexpr char kLevelEnd = '\x01';
     for (qsizetype part = 1024;; part *= 16) {
@@ -48,25 +54,28 @@ KeyStart EntryOrder::keyStart(const Collation &collation, itemtext::Utf8Composer
 
 int EntryOrder::compare(const OrderEntry &a, const OrderEntry &b) const
 {
-    if (a.prefix != b.prefix)
-        return a.prefix < b.prefix ? -1 : 1;
-    if (a.prefix2 != b.prefix2)
-        return a.prefix2 < b.prefix2 ? -1 : 1;
+    if (a.bytes0to7 != b.bytes0to7)
+        return a.bytes0to7 < b.bytes0to7 ? -1 : 1;
+    if (a.bytes8to15 != b.bytes8to15)
+        return a.bytes8to15 < b.bytes8to15 ? -1 : 1;
     if (a.id == b.id)
         return 0;
-    // Keys hold no zero byte, so a zero in the key start is the key's end:
-    // two keys that ended inside it are equal, and so are their texts to the
-    // collation. Otherwise the texts decide, compared by the same collation,
-    // which orders them as their keys: the key start is the true start of
-    // the whole key, so it can never disagree.
-    if ((a.prefix2 & 0xFF) != 0 && (arena.nameBytes(a.id) != arena.nameBytes(b.id) ||
-                                    arena.tailBytes(a.id) != arena.tailBytes(b.id))) {
-        // The same line twice needs no collation; any other pair does.
-        const int c =
-            collation.compareUtf8(textA.compose(arena.nameBytes(a.id), arena.tailBytes(a.id)),
-                                  textB.compose(arena.nameBytes(b.id), arena.tailBytes(b.id)));
+    // An item's key ends in no zero byte, and the first level of an item's
+    // key holds none: a zero at the end of the key start is the key's end,
+    // and two keys that ended inside it are equal. The same line twice needs
+    // no key either. Otherwise the rests of the keys decide, and where even
+    // they tie past what is kept, the collation compares the texts, which
+    // it orders as their keys.
+    if ((a.bytes8to15 & 0xFF) != 0 && (arena.nameBytes(a.id) != arena.nameBytes(b.id) ||
+                                       arena.tailBytes(a.id) != arena.tailBytes(b.id))) {
+        bool undecided = false;
+        int c = rests.compare(a.id, b.id, undecided);
+        if (undecided) {
+            c = collation.compareUtf8(first.compose(arena.nameBytes(a.id), arena.tailBytes(a.id)),
+                                      second.compose(arena.nameBytes(b.id), arena.tailBytes(b.id)));
+        }
         if (c != 0)
-            return c;
+            return c < 0 ? -1 : 1;
     }
     return a.id < b.id ? -1 : 1;
 }
@@ -80,26 +89,20 @@ std::string EntryOrder::primaryPrefix(QStringView text) const
 
 int EntryOrder::compareKeyStart(const OrderEntry &e, const std::string &bytes) const
 {
-    std::string rest; // the whole key, made only when the bytes go past sixteen
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        unsigned char c;
-        if (i < 16) {
-            const std::uint64_t half = i < 8 ? e.prefix : e.prefix2;
-            c = static_cast<unsigned char>(half >> (56 - 8 * (i % 8)));
-        } else {
-            // A key of sixteen bytes or more goes on in the item's full key;
-            // a shorter one ends in a zero within its key start, which the
-            // bytes (a key's start, so free of zeros) passed already.
-            if (rest.empty())
-                collation.appendSortKey(arena.itemText(e.id), rest);
-            c = i < rest.size() ? static_cast<unsigned char>(rest[i]) : 0;
-        }
-        // Keys hold no zero byte: a zero is the key's end, before any byte.
+    const std::size_t inStart = std::min(bytes.size(), KeyRests::kStartBytes);
+    for (std::size_t i = 0; i < inStart; ++i) {
+        // The bytes, a key's start, hold no zero; a zero in the key start is
+        // the key's end, before any byte.
+        const unsigned char c = keyByte(e, i);
         const auto b = static_cast<unsigned char>(bytes[i]);
         if (c != b)
             return c < b ? -1 : 1;
     }
-    return 0;
+    if (bytes.size() <= KeyRests::kStartBytes)
+        return 0;
+    // The bytes go on past the key start: the key's rest decides.
+    return rests.compareWithStart(e.id, reinterpret_cast<const unsigned char *>(bytes.data()),
+                                  bytes.size());
 }
 
 } // namespace database

@@ -3,6 +3,7 @@
 #include "Collation.h"
 #include "ItemArena.h"
 #include "ItemText.h"
+#include "KeyRests.h"
 
 #include <QByteArrayView>
 
@@ -12,38 +13,41 @@
 // The comparison behind the list's order: the collation's order of each
 // item's whole text (the name, the 500 blanks, the tail), letter case
 // ignored, and among items the collation finds equal the order of arrival.
-// It is one consistent order in every locale: every shortcut below is the
-// true start of the collation's own sort key, so the collation cannot
-// disagree with it.
+// It is one order, defined by one key: the item's sort key. An entry keeps the
+// key's first sixteen bytes, which decide most comparisons; where they tie,
+// the rest of the two keys decides (KeyRests), worked out once per item.
 
 namespace database {
 
-// The first sixteen bytes of the collation key of an item's whole text,
-// big-endian: they decide most comparisons without a look at the texts.
+// The first sixteen bytes of the sort key of an item's whole text, big-endian,
+// zero past the key's end.
 struct KeyStart
 {
-    std::uint64_t prefix;
-    std::uint64_t prefix2;
+    std::uint64_t bytes0to7;
+    std::uint64_t bytes8to15;
 };
 
-// An entry of the order: the key start and the item. Items alike in those
-// bytes are compared in full; nothing else is kept, and nothing pads it.
+// An entry of the order: the key start and the item. Nothing else is kept,
+// and nothing pads it.
 #pragma pack(push, 4)
 struct OrderEntry
 {
-    std::uint64_t prefix;
-    std::uint64_t prefix2;
+    std::uint64_t bytes0to7;
+    std::uint64_t bytes8to15;
     ItemArena::Id id;
 };
 #pragma pack(pop)
 static_assert(sizeof(OrderEntry) == 20, "an item costs the order 20 bytes");
+static_assert(sizeof(KeyStart) == KeyRests::kStartBytes, "the rests start where the entry ends");
 
 class EntryOrder
 {
 public:
     // The arena outlives the order. The collation is the named locale's
     // ("th_TH"), or the user's when none is named.
-    EntryOrder(const ItemArena &arena, const QString &locale) : arena(arena), collation(locale) {}
+    EntryOrder(const ItemArena &arena, const QString &locale)
+        : arena(arena), collation(locale), rests(arena, collation)
+    {}
 
     // Worked out with a collation and a text buffer of the caller's (the
     // collation of the order's locale), so that any thread can.
@@ -51,7 +55,7 @@ public:
                              QByteArrayView nameUtf8, QByteArrayView tailUtf8);
     KeyStart keyStart(ItemArena::Id id) const
     {
-        return keyStart(collation, textA, arena.nameBytes(id), arena.tailBytes(id));
+        return keyStart(collation, first, arena.nameBytes(id), arena.tailBytes(id));
     }
 
     // Negative, zero or positive as a sorts before, as or after b; only an
@@ -61,7 +65,7 @@ public:
     // inline in the sorts, merges and searches.
     bool less(const OrderEntry &a, const OrderEntry &b) const
     {
-        return a.prefix != b.prefix ? a.prefix < b.prefix : compare(a, b) < 0;
+        return a.bytes0to7 != b.bytes0to7 ? a.bytes0to7 < b.bytes0to7 : compare(a, b) < 0;
     }
 
     // The bytes that start the key of every text beginning with `text` at
@@ -73,13 +77,17 @@ public:
     // when after.
     int compareKeyStart(const OrderEntry &e, const std::string &bytes) const;
 
+    // Bytes kept of the keys' rests.
+    std::size_t restBytes() const { return rests.bytesKept(); }
+
 private:
     const ItemArena &arena;
     Collation collation;
-    // Two items' whole texts, made for a comparison that their key starts
-    // do not decide.
-    mutable itemtext::Utf8Composer textA;
-    mutable itemtext::Utf8Composer textB;
+    KeyRests rests;
+    // Two items' whole texts, made for a key start or for a comparison
+    // that their keys leave to the collation.
+    mutable itemtext::Utf8Composer first;
+    mutable itemtext::Utf8Composer second;
 };
 
 } // namespace database

@@ -50,6 +50,7 @@ std::size_t RunMerger::merge(std::size_t moves)
         runs.erase(runs.begin() + std::ptrdiff_t(mergeAt) + 1,
                    runs.begin() + std::ptrdiff_t(mergeAt) + 3);
         mergeAt = kNoMerge;
+        ++merges;
     }
     return moves;
 }

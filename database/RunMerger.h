@@ -59,6 +59,8 @@ public:
     // Counts the changes of the runs: a place found in them stays valid as
     // long as this stays the same.
     std::uint64_t version() const { return changes; }
+    // Merges finished so far.
+    std::uint64_t mergesDone() const { return merges; }
 
 private:
     // Starts the next due merge; false when none is due.
@@ -76,6 +78,7 @@ private:
     static constexpr std::size_t kNoMerge = std::numeric_limits<std::size_t>::max();
     std::size_t mergeAt = kNoMerge;
     std::uint64_t changes = 0;
+    std::uint64_t merges = 0;
     std::size_t items = 0;
 };
 

@@ -18,6 +18,7 @@ void SortedOrder::commit(qsizetype upTo)
             break;
         runs.append(chunk.begin(), chunk.end());
         taken += chunk.size();
+        ++presortedChunks;
     }
     presorted.clear();
     const auto from = waiting.begin() + std::ptrdiff_t(taken);

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <cstdint>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -42,7 +43,7 @@ public:
     // Adds an item of the arena to the waiting ones; with its key start when
     // the caller has worked it out already.
     void add(Id id) { add(id, order.keyStart(id)); }
-    void add(Id id, KeyStart key) { waiting.push_back({key.prefix, key.prefix2, id}); }
+    void add(Id id, KeyStart key) { waiting.push_back({key.bytes0to7, key.bytes8to15, id}); }
     // Sorts the waiting items in, or only the first of them so that `upTo`
     // items are sorted.
     void commit(qsizetype upTo = std::numeric_limits<qsizetype>::max());
@@ -68,6 +69,19 @@ public:
     // The row of a sorted item; -1 for one not in the order.
     qsizetype rowOf(const Entry &entry) const { return search.rowOf(entry); }
 
+    // What the order has done so far, for its tests and the benchmarks.
+    struct Work
+    {
+        std::uint64_t presortedChunks = 0; // chunks sorted ahead that became runs
+        std::uint64_t merges = 0;          // merges of two runs finished
+        std::size_t runs = 0;              // runs now
+        std::size_t restBytes = 0;         // bytes kept of keys' rests
+    };
+    Work work() const
+    {
+        return {presortedChunks, runs.mergesDone(), runs.all().size(), order.restBytes()};
+    }
+
     // The sorted rows whose names begin with the text at the collation's
     // first level (case and accents ignored), as [first, last); they stand
     // together in the order. An empty range when none does.
@@ -81,6 +95,7 @@ private:
     // Sorted copies of the first waiting items, chunk by chunk, in arrival
     // order of the chunks: chunk i holds waiting[i * kPresortChunk] on.
     std::vector<std::vector<Entry>> presorted;
+    std::uint64_t presortedChunks = 0;
     qsizetype sorted = 0;
 };
 
