@@ -15,12 +15,17 @@ bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressP
     // Reading, parsing and the names' key starts go on on a second core;
     // storing, counting, sorting and showing stay here, so that every
     // progress point sees what a load on this thread alone would.
-    database::ParseAhead lines(path);
-    model.reserve(lines.fileSize() / budget::kBytesPerLineEstimate, lines.fileSize());
-    const bool readToEnd = readAll(lines, atProgressPoint, atPause);
-    if (readToEnd) {
-        failed = lines.failure();
-        shown = model.itemCount();
+    bool readToEnd = false;
+    {
+        database::ParseAhead lines(path);
+        model.reserve(lines.fileSize() / budget::kBytesPerLineEstimate, lines.fileSize());
+        readToEnd = readAll(lines, atProgressPoint, atPause);
+        if (readToEnd) {
+            failed = lines.failure();
+            shown = model.itemCount();
+        }
+        // The reader and its batches go before the last merges, which need
+        // no more memory than the order has.
     }
     // Stopped, the list keeps what the last progress point counted.
     flushShown();

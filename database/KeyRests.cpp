@@ -2,109 +2,266 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
+
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <intrin.h>
+#endif
 
 namespace database {
 
 namespace {
-// The rest worked out when an item first ties: enough to tell most names
-// alike in their first letters apart.
-constexpr std::size_t kFirstRest = 16;
-constexpr std::size_t kSameNameRest = 1024;
+
 constexpr std::size_t kMaxRest = KeyRests::kMaxBytes - KeyRests::kStartBytes;
-static_assert(kMaxRest <= 0xFFFF, "a record counts its bytes in two bytes");
-constexpr std::size_t kRecordHead = 3;
+// Bytes of a key kept beside its item.
+constexpr std::size_t kInPlace = 7;
+// A tail's key asked for at first: a date and a Life Path take fewer.
+constexpr std::size_t kFirstTailKey = 32;
+// Bytes of key past where two names stop being alike that an item's first
+// rest holds: enough for the letter that tells them apart.
+constexpr std::size_t kMargin = 4;
+
+// What a Kept's tag tells: whether anything is kept, whether the bytes are
+// the whole key, whether they lie in a slot (its class in bytes[0], its
+// index in bytes[1] to [4]) or in place (as many as the low bits count).
+constexpr unsigned char kKept = 0x80;
+constexpr unsigned char kWholeKey = 0x40;
+constexpr unsigned char kInSlot = 0x20;
+constexpr unsigned char kSizeBits = 0x0F;
+
+// A slot's head: the key bytes it holds, and whether they are all the key's.
+constexpr std::size_t kSlotHead = 2;
+constexpr unsigned kWholeSlot = 0x8000;
+static_assert(kMaxRest < kWholeSlot, "a slot counts its bytes below the whole flag");
+
+// Size classes a half larger each, from twelve bytes to a whole rest.
+constexpr std::size_t classBytes(std::size_t c)
+{
+    std::size_t bytes = 12;
+    for (; c > 0 && bytes < kMaxRest; --c)
+        bytes += bytes / 2;
+    return std::min(bytes, kMaxRest);
+}
+static_assert(classBytes(KeyRests::kClasses - 2) < kMaxRest &&
+                  classBytes(KeyRests::kClasses - 1) == kMaxRest,
+              "the classes end at a whole rest");
+
+std::size_t classFor(std::size_t bytes)
+{
+    std::size_t c = 0;
+    while (classBytes(c) < bytes)
+        ++c;
+    return c;
+}
+
+// A slab grows by blocks of a power of two of slots, about 64 KiB or one slot.
+int blockShift(std::size_t slotBytes)
+{
+    int shift = 0;
+    while ((slotBytes << (shift + 1)) <= (std::size_t(1) << 16))
+        ++shift;
+    return shift;
+}
+
 } // namespace
 
-void KeyRests::ensure(ItemArena::Id id, std::size_t size) const
+namespace {
+void prefetchLine(const void *at)
 {
-    if (where.size() <= id)
-        where.resize(std::size_t(id) + 1, 0);
-    std::size_t replaced = 0;
-    if (const Offset at = where[id]) {
-        const View kept = view(at);
-        if (kept.size >= size || kept.whole)
-            return;
-        replaced = kRecordHead + kept.size;
-    }
-    const std::size_t wanted = std::clamp(size, kFirstRest, kMaxRest);
-    scratch.resize(kStartBytes + wanted);
-    const std::size_t got = collation.sortKeyStartUtf8(
-        text.compose(arena.nameBytes(id), arena.tailBytes(id)), scratch.data(), scratch.size());
-    const std::size_t rest = got > kStartBytes ? got - kStartBytes : 0;
-    if (store.size() + kRecordHead + rest >= std::numeric_limits<Offset>::max()) {
-        // Four gigabytes of rests: no more are kept, and the comparisons
-        // fall back on the collation's.
+#if defined(_MSC_VER) && !defined(__clang__)
+    _mm_prefetch(static_cast<const char *>(at), _MM_HINT_T0);
+#else
+    __builtin_prefetch(at);
+#endif
+}
+} // namespace
+
+void KeyRests::prefetch(ItemArena::Id id, bool far) const
+{
+    if (id >= rests.size())
+        return;
+    const Kept &kept = rests[id];
+    if (far || !(kept.tag & kInSlot)) {
+        prefetchLine(&kept);
         return;
     }
-    where[id] = Offset(store.size() + 1);
-    store.push_back(static_cast<unsigned char>(rest & 0xFF));
-    store.push_back(static_cast<unsigned char>(rest >> 8));
-    store.push_back(got < scratch.size() ? 1 : 0);
-    store.insert(store.end(), scratch.begin() + std::ptrdiff_t(kStartBytes),
-                 scratch.begin() + std::ptrdiff_t(kStartBytes + rest));
-    outgrown += replaced;
-    if (2 * outgrown > store.size())
-        dropOutgrown();
+    std::uint32_t index;
+    std::memcpy(&index, kept.bytes.data() + 1, sizeof index);
+    prefetchLine(slot(kept.bytes[0], index));
 }
 
-void KeyRests::dropOutgrown() const
+unsigned char *KeyRests::slot(std::size_t c, std::size_t index) const
 {
-    std::vector<unsigned char> kept;
-    kept.reserve(store.size() - outgrown);
-    for (Offset &at : where) {
-        if (at == 0)
-            continue;
-        const View record = view(at);
-        const auto *from = record.bytes - kRecordHead;
-        at = Offset(kept.size() + 1);
-        kept.insert(kept.end(), from, record.bytes + record.size);
+    const std::size_t slotBytes = kSlotHead + classBytes(c);
+    const int shift = blockShift(slotBytes);
+    return slabs[c].blocks[index >> shift].get() +
+           (index & ((std::size_t(1) << shift) - 1)) * slotBytes;
+}
+
+KeyRests::View KeyRests::view(const Kept &kept) const
+{
+    if (!(kept.tag & kInSlot))
+        return {kept.bytes.data(), std::size_t(kept.tag & kSizeBits), (kept.tag & kWholeKey) != 0};
+    std::uint32_t index;
+    std::memcpy(&index, kept.bytes.data() + 1, sizeof index);
+    const unsigned char *at = slot(kept.bytes[0], index);
+    const unsigned head = unsigned(at[0]) | unsigned(at[1]) << 8;
+    return {at + kSlotHead, head & ~kWholeSlot, (head & kWholeSlot) != 0};
+}
+
+void KeyRests::free(const Kept &kept) const
+{
+    if (!(kept.tag & kInSlot))
+        return;
+    std::uint32_t index;
+    std::memcpy(&index, kept.bytes.data() + 1, sizeof index);
+    slabs[kept.bytes[0]].freed.push_back(index);
+}
+
+bool KeyRests::keep(QByteArrayView utf8, std::size_t from, std::size_t wanted, Kept &kept) const
+{
+    const bool inPlace = wanted <= kInPlace;
+    const std::size_t c = inPlace ? 0 : classFor(std::min(wanted, kMaxRest));
+    const std::size_t capacity = inPlace ? kInPlace : classBytes(c);
+    scratch.resize(from + capacity);
+    const std::size_t got = collation.sortKeyStartUtf8(utf8, scratch.data(), scratch.size());
+    const std::size_t size = got > from ? got - from : 0;
+    const bool whole = got < scratch.size();
+    if (inPlace) {
+        free(kept);
+        kept.tag = kKept | (whole ? kWholeKey : 0) | static_cast<unsigned char>(size);
+        std::memcpy(kept.bytes.data(), scratch.data() + from, size);
+        return true;
     }
-    store = std::move(kept);
-    outgrown = 0;
+    Slab &slab = slabs[c];
+    std::size_t index;
+    if (!slab.freed.empty()) {
+        index = slab.freed.back();
+        slab.freed.pop_back();
+    } else {
+        if (slab.used >= 0xFFFFFFFFu)
+            return false;
+        const std::size_t slotBytes = kSlotHead + capacity;
+        const int shift = blockShift(slotBytes);
+        if (slab.used == slab.blocks.size() << shift)
+            slab.blocks.emplace_back(new unsigned char[slotBytes << shift]);
+        index = slab.used++;
+    }
+    free(kept);
+    unsigned char *at = slot(c, index);
+    const unsigned head = unsigned(size) | (whole ? kWholeSlot : 0);
+    at[0] = static_cast<unsigned char>(head & 0xFF);
+    at[1] = static_cast<unsigned char>(head >> 8);
+    std::memcpy(at + kSlotHead, scratch.data() + from, size);
+    kept.tag = kKept | kInSlot;
+    kept.bytes[0] = static_cast<unsigned char>(c);
+    const auto slotIndex = std::uint32_t(index);
+    std::memcpy(kept.bytes.data() + 1, &slotIndex, sizeof slotIndex);
+    return true;
 }
 
-KeyRests::View KeyRests::view(Offset at) const
+KeyRests::Kept &KeyRests::restOf(ItemArena::Id id) const
 {
-    const unsigned char *record = store.data() + (at - 1);
-    return {record + kRecordHead, std::size_t(record[0]) | std::size_t(record[1]) << 8,
-            record[2] != 0};
+    if (rests.empty()) {
+        // A map holds an item's rest in some forty bytes, a list in eight for
+        // every item: the list once more than one item in five has a rest.
+        if (fewRests.size() * 5 <= std::size_t(arena.size()))
+            return fewRests[id];
+        rests.resize(std::size_t(arena.size()));
+        for (const auto &[item, kept] : fewRests)
+            rests[item] = kept;
+        std::unordered_map<ItemArena::Id, Kept>().swap(fewRests);
+    }
+    if (rests.size() <= id)
+        rests.resize(std::max(std::size_t(id) + 1, std::size_t(arena.size())));
+    return rests[id];
 }
 
-KeyRests::View KeyRests::rest(ItemArena::Id id, std::size_t size) const
+bool KeyRests::ensureRest(ItemArena::Id id, std::size_t size) const
 {
-    ensure(id, size);
-    return id < where.size() && where[id] ? view(where[id]) : View{nullptr, 0, false};
+    Kept &kept = restOf(id);
+    if (kept.tag) {
+        const View v = view(kept);
+        if (v.size >= size || v.whole)
+            return true;
+    }
+    return keep(text.compose(arena.nameBytes(id), arena.tailBytes(id)), kStartBytes, size, kept);
 }
+
+bool KeyRests::ensureTail(ItemArena::Id id) const
+{
+    Kept &kept = tails[id];
+    for (const std::size_t wanted : {kFirstTailKey, kMaxRest}) {
+        if (kept.tag) {
+            const View v = view(kept);
+            if (v.whole || v.size >= kMaxRest)
+                return true;
+        }
+        if (!keep(arena.tailBytes(id), 0, wanted, kept))
+            return false;
+    }
+    return true;
+}
+
+std::size_t KeyRests::firstRest(ItemArena::Id a, ItemArena::Id b) const
+{
+    // About as far as the two names go alike, a byte of key a byte of text
+    // where names are in Latin letters; more is asked for where that is not
+    // enough.
+    const QByteArrayView x = arena.nameBytes(a);
+    const QByteArrayView y = arena.nameBytes(b);
+    const qsizetype n = std::min(x.size(), y.size());
+    qsizetype alike = 0;
+    while (alike < n && x[alike] == y[alike])
+        ++alike;
+    const std::size_t reach = std::size_t(alike) + kMargin;
+    return reach > kStartBytes + kInPlace ? reach - kStartBytes : kInPlace;
+}
+
+namespace {
+
+// Bytes worked out only as far as asked may be all the key has, or not:
+// `more` tells that such a key must be worked out further. Otherwise a key
+// that ends sorts before one that goes on.
+int compareKeys(const unsigned char *a, std::size_t aSize, bool aWhole, const unsigned char *b,
+                std::size_t bSize, bool bWhole, bool &more)
+{
+    more = false;
+    const std::size_t n = std::min(aSize, bSize);
+    if (const int c = n == 0 ? 0 : std::memcmp(a, b, n))
+        return c < 0 ? -1 : 1;
+    if ((aSize == n && !aWhole) || (bSize == n && !bWhole)) {
+        more = true;
+        return 0;
+    }
+    const bool aEnds = aSize == n;
+    const bool bEnds = bSize == n;
+    return aEnds == bEnds ? 0 : aEnds ? -1 : 1;
+}
+
+} // namespace
 
 int KeyRests::compare(ItemArena::Id a, ItemArena::Id b, bool &undecided) const
 {
-    // Two items of the same name tie at least as far as the blanks after it
-    // go, a byte or two of key for each: asked for at once.
-    const bool sameName = arena.nameBytes(a) == arena.nameBytes(b);
-    for (std::size_t wanted = sameName ? kSameNameRest : kFirstRest;;) {
-        // Both worked out before either is looked at: working one out may
-        // move the store.
-        ensure(a, wanted);
-        ensure(b, wanted);
-        const View ra = rest(a, wanted);
-        const View rb = rest(b, wanted);
-        if (!ra.bytes || !rb.bytes) {
+    // Both keys are worked out before either is looked at: working one out
+    // may move the other's, or take the slot its view points into.
+    bool more = false;
+    bool sameNameLookedAt = false;
+    const bool known = restOf(a).tag && restOf(b).tag;
+    for (std::size_t wanted = known ? kInPlace : firstRest(a, b);;) {
+        if (!ensureRest(a, wanted) || !ensureRest(b, wanted)) {
             undecided = true;
             return 0;
         }
-        const std::size_t n = std::min(ra.size, rb.size);
-        if (const int c = n == 0 ? 0 : std::memcmp(ra.bytes, rb.bytes, n))
+        const View va = view(restOf(a));
+        const View vb = view(restOf(b));
+        const int c = compareKeys(va.bytes, va.size, va.whole, vb.bytes, vb.size, vb.whole, more);
+        if (!more)
             return c;
-        // Bytes worked out only as far as asked may be all the key has, or
-        // not: such a rest is worked out further. Otherwise a key that ends
-        // here sorts before one that goes on.
-        const bool aUnknown = ra.size == n && !ra.whole;
-        const bool bUnknown = rb.size == n && !rb.whole;
-        if (!aUnknown && !bUnknown) {
-            const bool aEnds = ra.size == n;
-            const bool bEnds = rb.size == n;
-            return aEnds == bEnds ? 0 : aEnds ? -1 : 1;
+        const std::size_t n = std::min(va.size, vb.size);
+        if (!sameNameLookedAt) {
+            sameNameLookedAt = true;
+            if (arena.nameBytes(a) == arena.nameBytes(b))
+                break;
         }
         if (n >= kMaxRest) {
             undecided = true;
@@ -112,20 +269,45 @@ int KeyRests::compare(ItemArena::Id a, ItemArena::Id b, bool &undecided) const
         }
         wanted = std::min(2 * n, kMaxRest);
     }
+    // The same name, then the same 500 blanks: the tails decide, as their
+    // own keys order them.
+    if (!ensureTail(a) || !ensureTail(b)) {
+        undecided = true;
+        return 0;
+    }
+    const View va = view(tails[a]);
+    const View vb = view(tails[b]);
+    const int c = compareKeys(va.bytes, va.size, va.whole, vb.bytes, vb.size, vb.whole, more);
+    undecided = more;
+    return c;
 }
 
 int KeyRests::compareWithStart(ItemArena::Id id, const unsigned char *start, std::size_t size) const
 {
     const std::size_t wanted = size - kStartBytes;
-    const View r = rest(id, wanted);
-    if (!r.bytes)
+    if (!ensureRest(id, wanted))
         return 0;
+    const View r = view(restOf(id));
     const std::size_t n = std::min(wanted, r.size);
     if (const int c = n == 0 ? 0 : std::memcmp(r.bytes, start + kStartBytes, n))
         return c < 0 ? -1 : 1;
     // A key that ends before the start's end sorts before every key that
     // goes on with it.
     return r.size < wanted && r.whole ? -1 : 0;
+}
+
+std::size_t KeyRests::bytesKept() const
+{
+    // A map's node holds an item, what is kept and a pointer, besides its
+    // bucket's pointer.
+    const std::size_t node = 2 * sizeof(void *) + sizeof(ItemArena::Id) + sizeof(Kept);
+    std::size_t bytes = rests.capacity() * sizeof(Kept) + (fewRests.size() + tails.size()) * node;
+    for (std::size_t c = 0; c < kClasses; ++c) {
+        const std::size_t slotBytes = kSlotHead + classBytes(c);
+        bytes += (slabs[c].blocks.size() * slotBytes << blockShift(slotBytes)) +
+                 slabs[c].freed.capacity() * sizeof(std::uint32_t);
+    }
+    return bytes;
 }
 
 } // namespace database

@@ -6,7 +6,10 @@
 
 #include <QtGlobal>
 
+#include <array>
 #include <cstdint>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 // The rest of an item's sort key, past the sixteen bytes its order entry
@@ -15,11 +18,14 @@
 // alike in their first letters costs one more key per item instead of a
 // comparison of two whole texts at every step of every sort and merge.
 //
-// Each item's rest is worked out as far as its comparisons have needed:
-// sixteen bytes more at first, then twice as many each time two rests still
-// tie, up to the whole key. A key longer than kMaxBytes (an item of
-// thousands of characters) is not kept whole: two such rests that still tie
-// there are left to the collation's comparison of the texts.
+// A rest is worked out about as far as the two names that first tie go
+// alike, then twice as far as two rests still tie, up to the whole key; its
+// first seven bytes are kept beside the item, more in slots of a size class.
+// Two items of the same name tie through the name and the 500 blanks after
+// it; their order is their tails' order, so for them the tails' keys are kept
+// instead, a few bytes each. A key longer than kMaxBytes (an item of
+// thousands of characters) is not kept whole: two rests that still tie there
+// are left to the collation's comparison of the texts.
 
 namespace database {
 
@@ -31,6 +37,8 @@ public:
     // Bytes of a key kept at most: whole for any item of a name and a tail of
     // up to a few thousand characters, the 500 blanks between them included.
     static constexpr std::size_t kMaxBytes = 4096;
+    // Sizes of the slots kept keys take, each a half larger than the one before.
+    static constexpr std::size_t kClasses = 16;
 
     // The arena outlives the rests. The collation is the order's.
     KeyRests(const ItemArena &arena, const Collation &collation)
@@ -48,38 +56,64 @@ public:
     // so, positive when after.
     int compareWithStart(ItemArena::Id id, const unsigned char *start, std::size_t size) const;
 
+    // Asks the memory ahead of a comparison that may need it for what is
+    // kept of the item's rest (`far`), or, once that has arrived, for the
+    // slot it points into.
+    void prefetch(ItemArena::Id id, bool far) const;
+
     // Bytes kept, for the benchmarks' memory figures.
-    std::size_t bytesKept() const { return store.capacity() + where.capacity() * sizeof(Offset); }
+    std::size_t bytesKept() const;
 
 private:
-    using Offset = std::uint32_t;
-    // An item's key past its first kStartBytes: `size` of its bytes, which
-    // are all of it when `whole`.
+    // What is kept of a key beside its item: up to seven of its bytes, or
+    // where in a slab the key lies; `tag` tells which (KeyRests.cpp).
+    struct Kept
+    {
+        std::array<unsigned char, 7> bytes{};
+        unsigned char tag = 0;
+    };
+    // Bytes of a key (a rest or a tail's key): `size` of them, which are all
+    // of it when `whole`.
     struct View
     {
         const unsigned char *bytes;
         std::size_t size;
         bool whole;
     };
+    // Slots of one size, a slot freed when its key outgrows it taken again
+    // by the next key of that size; blocks of slots, never moved.
+    struct Slab
+    {
+        std::vector<std::unique_ptr<unsigned char[]>> blocks;
+        std::size_t used = 0;
+        std::vector<std::uint32_t> freed;
+    };
+
+    // The item's rest: in a map while few items have one, in a list by item
+    // once many do (names alike tie by the thousand), whichever is smaller.
+    Kept &restOf(ItemArena::Id id) const;
     // Works out at least `size` bytes of the item's rest, or all of it,
-    // unless it has them already.
-    void ensure(ItemArena::Id id, std::size_t size) const;
-    View view(Offset at) const;
-    void dropOutgrown() const;
-    // At least `size` bytes of the item's rest, or all of it; no bytes when
-    // the store is full.
-    View rest(ItemArena::Id id, std::size_t size) const;
+    // unless it has them already; false when none can be kept.
+    bool ensureRest(ItemArena::Id id, std::size_t size) const;
+    // Works out the key of the item's tail: whole, or its first kMaxBytes.
+    bool ensureTail(ItemArena::Id id) const;
+    // The bytes of rest two items that tie for the first time are given.
+    std::size_t firstRest(ItemArena::Id a, ItemArena::Id b) const;
+    // Works out `wanted` bytes of the key of `text` from byte `from` on into
+    // `kept`, in place or in a slot (freeing the one it had); false when
+    // there is no room left.
+    bool keep(QByteArrayView text, std::size_t from, std::size_t wanted, Kept &kept) const;
+    View view(const Kept &kept) const;
+    unsigned char *slot(std::size_t sizeClass, std::size_t index) const;
+    void free(const Kept &kept) const;
 
     const ItemArena &arena;
     const Collation &collation;
-    // Per item, 1 + where its record lies in the store; 0 for none yet.
-    mutable std::vector<Offset> where;
-    // Records one after the other: the bytes' count (two bytes), whether
-    // they end the key (one byte), the bytes. A record made longer is made
-    // anew at the end, and the store is copied without the records outgrown
-    // once they take half of it.
-    mutable std::vector<unsigned char> store;
-    mutable std::size_t outgrown = 0;
+    mutable std::array<Slab, kClasses> slabs;
+    mutable std::unordered_map<ItemArena::Id, Kept> fewRests;
+    mutable std::vector<Kept> rests;
+    // Per item of a name another item has too, its tail's key; few.
+    mutable std::unordered_map<ItemArena::Id, Kept> tails;
     mutable std::vector<unsigned char> scratch;
     mutable itemtext::Utf8Composer text;
 };

@@ -62,12 +62,10 @@ int EntryOrder::compare(const OrderEntry &a, const OrderEntry &b) const
         return 0;
     // An item's key ends in no zero byte, and the first level of an item's
     // key holds none: a zero at the end of the key start is the key's end,
-    // and two keys that ended inside it are equal. The same line twice needs
-    // no key either. Otherwise the rests of the keys decide, and where even
-    // they tie past what is kept, the collation compares the texts, which
-    // it orders as their keys.
-    if ((a.bytes8to15 & 0xFF) != 0 && (arena.nameBytes(a.id) != arena.nameBytes(b.id) ||
-                                       arena.tailBytes(a.id) != arena.tailBytes(b.id))) {
+    // and two keys that ended inside it are equal. Otherwise the rests of
+    // the keys decide, and where even they tie past what is kept, the
+    // collation compares the texts, which it orders as their keys.
+    if ((a.bytes8to15 & 0xFF) != 0) {
         bool undecided = false;
         int c = rests.compare(a.id, b.id, undecided);
         if (undecided) {

@@ -2,6 +2,13 @@
 
 namespace database {
 
+namespace {
+// How far ahead of the merge's heads what is kept of their rests, and then
+// the slots it points into, are asked for.
+constexpr std::size_t kFar = 4;
+constexpr std::size_t kNear = 2;
+} // namespace
+
 std::size_t RunMerger::maxRuns(std::size_t items)
 {
     static_assert(load::kRunRatio >= 2, "the bound below assumes runs at least double");
@@ -39,6 +46,14 @@ std::size_t RunMerger::merge(std::size_t moves)
         --moves;
     };
     while (moves > 0 && !a.empty() && !b.empty()) {
+        // Where key starts tie, the rests decide: the next heads' rests are
+        // asked for ahead, so that they arrive while these two compare.
+        for (SortedRun *run : {&a, &b}) {
+            if (run->size() > kFar)
+                order.prefetch((*run)[kFar], true);
+            if (run->size() > kNear)
+                order.prefetch((*run)[kNear], false);
+        }
         // The older run's item first among equals: the order is by arrival.
         move(order.less(b.front(), a.front()) ? b : a);
     }

@@ -29,6 +29,10 @@ void SortedOrder::commit(qsizetype upTo)
     runs.append(from, end);
     sorted += qsizetype(n);
     waiting.erase(waiting.begin(), end);
+    // Once all are sorted in, the room they waited in goes, as after a
+    // load's last lines.
+    if (waiting.empty())
+        std::vector<Entry>().swap(waiting);
 }
 
 void SortedOrder::presort(qsizetype upTo)
