@@ -29,6 +29,7 @@ bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressP
     }
     // Stopped, the list keeps what the last progress point counted.
     flushShown();
+    model.releaseWaitingRoom();
     finished = readToEnd && mergeToOne(atPause);
     return finished;
 }

@@ -43,6 +43,8 @@ public:
     // Sorts ahead a chunk of the items that a flush up to `upTo` will
     // announce, so that the flush itself has few left to sort.
     void presort(qsizetype upTo) { order.presort(upTo); }
+    // Gives back the room the items waited in, once all are announced.
+    void releaseWaitingRoom() { order.releaseWaitingRoom(); }
     // Does at most `moves` moves of the order's merging, which changes no
     // row; true while more is due. With `toOne`, until a row is an index.
     bool compact(std::size_t moves, bool toOne = false) { return order.compact(moves, toOne); }

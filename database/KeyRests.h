@@ -56,6 +56,8 @@ public:
     // so, positive when after.
     int compareWithStart(ItemArena::Id id, const unsigned char *start, std::size_t size) const;
 
+    // Whether many items have rests (kept by item rather than in a map).
+    bool many() const { return !rests.empty(); }
     // Asks the memory ahead of a comparison that may need it for what is
     // kept of the item's rest (`far`), or, once that has arrived, for the
     // slot it points into.

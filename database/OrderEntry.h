@@ -77,6 +77,8 @@ public:
     // when after.
     int compareKeyStart(const OrderEntry &e, const std::string &bytes) const;
 
+    // Whether many items have rests: then prefetching pays.
+    bool tiesAreMany() const { return rests.many(); }
     // Asks the memory ahead of time for what comparing the entry will read:
     // what is kept of its key's rest (`far` ahead), then where that points.
     void prefetch(const OrderEntry &e, bool far) const { rests.prefetch(e.id, far); }

@@ -45,18 +45,22 @@ std::size_t RunMerger::merge(std::size_t moves)
         from.pop_front(spares);
         --moves;
     };
-    while (moves > 0 && !a.empty() && !b.empty()) {
-        // Where key starts tie, the rests decide: the next heads' rests are
-        // asked for ahead, so that they arrive while these two compare.
-        for (SortedRun *run : {&a, &b}) {
-            if (run->size() > kFar)
-                order.prefetch((*run)[kFar], true);
-            if (run->size() > kNear)
-                order.prefetch((*run)[kNear], false);
+    // The older run's item first among equals: the order is by arrival.
+    if (order.tiesAreMany()) {
+        // Many key starts tie, and the rests decide: the next heads' rests
+        // are asked for ahead, so that they arrive while these two compare.
+        while (moves > 0 && !a.empty() && !b.empty()) {
+            for (SortedRun *run : {&a, &b}) {
+                if (run->size() > kFar)
+                    order.prefetch((*run)[kFar], true);
+                if (run->size() > kNear)
+                    order.prefetch((*run)[kNear], false);
+            }
+            move(order.less(b.front(), a.front()) ? b : a);
         }
-        // The older run's item first among equals: the order is by arrival.
-        move(order.less(b.front(), a.front()) ? b : a);
     }
+    while (moves > 0 && !a.empty() && !b.empty())
+        move(order.less(b.front(), a.front()) ? b : a);
     while (moves > 0 && !a.empty())
         move(a);
     while (moves > 0 && !b.empty())

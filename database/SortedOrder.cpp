@@ -29,8 +29,10 @@ void SortedOrder::commit(qsizetype upTo)
     runs.append(from, end);
     sorted += qsizetype(n);
     waiting.erase(waiting.begin(), end);
-    // Once all are sorted in, the room they waited in goes, as after a
-    // load's last lines.
+}
+
+void SortedOrder::releaseWaitingRoom()
+{
     if (waiting.empty())
         std::vector<Entry>().swap(waiting);
 }

@@ -47,6 +47,9 @@ public:
     // Sorts the waiting items in, or only the first of them so that `upTo`
     // items are sorted.
     void commit(qsizetype upTo = std::numeric_limits<qsizetype>::max());
+    // Gives back the room the waiting items took, once none wait: after a
+    // load's last lines, so that the last merges need no more memory.
+    void releaseWaitingRoom();
     // Sorts the next chunk (load::kPresortChunk) of the waiting items that a
     // commit up to `upTo` will take, if a whole chunk of them waits: a commit
     // then has few items left to sort itself, however many wait. One chunk's
