@@ -6,12 +6,6 @@
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    app::markProgramRunning();
-    app::installAccessibility();
-    app::frmMain window;
-    app::setApplicationInfo();
-    app::centreOnScreen(&window);
-    app::prepareOrderAfterFirstPaint(&window);
-    window.show();
+    const auto window = app::openWindow();
     return application.exec();
 }

@@ -2,6 +2,7 @@
 #include "CelebrityListAccessible.h"
 #include "DateComboAccessible.h"
 #include "database/Collation.h"
+#include "frmMain.h"
 #include "version.h"
 
 #include <QApplication>
@@ -74,6 +75,18 @@ protected:
 void prepareOrderAfterFirstPaint(QWidget *window)
 {
     window->installEventFilter(new FirstPaintWatch(window));
+}
+
+std::unique_ptr<frmMain> openWindow()
+{
+    markProgramRunning();
+    installAccessibility();
+    auto window = std::make_unique<frmMain>();
+    setApplicationInfo();
+    centreOnScreen(window.get());
+    prepareOrderAfterFirstPaint(window.get());
+    window->show();
+    return window;
 }
 
 } // namespace app

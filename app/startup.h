@@ -1,8 +1,19 @@
 #pragma once
 
+#include <memory>
+
 class QWidget;
 
 namespace app {
+
+class frmMain;
+
+// What the program does from its start to its window's first paint, in
+// order: the running mark, the accessibility factories, the window, the
+// application's data and icon, the window's place, the order's tables
+// readied after the first paint; then the window is shown. main() and the
+// start-up benchmark both start so.
+std::unique_ptr<frmMain> openWindow();
 
 // The program's name, version, maker and icon, the same on every platform as
 // in the Windows version record; and the window's first place on the screen.

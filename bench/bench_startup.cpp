@@ -2,6 +2,7 @@
 // program that shows one label, each timed as a whole process.
 //   build/default/bench/bench_startup [runs]   (default 20 runs of each)
 #include "frmMain.h"
+#include "startup.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -11,13 +12,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 using namespace app;
 
 namespace {
 
-// Ends the process as soon as the watched window has painted once.
+// Ends the process as soon as the watched window has painted once, before
+// anything the program leaves for after its first paint (readying the
+// order's tables) can run: that is no part of the start-up a user waits for.
 class FirstPaint : public QObject
 {
 public:
@@ -28,7 +32,7 @@ protected:
     {
         if (event->type() == QEvent::Paint && !done) {
             done = true;
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            QTimer::singleShot(0, qApp, [] { std::_Exit(0); });
         }
         return QObject::eventFilter(watched, event);
     }
@@ -41,15 +45,16 @@ int runChild(int argc, char **argv, bool famescope)
 {
     QApplication app(argc, argv);
     FirstPaint watcher;
+    // The program starts as main() starts it; the label as the plainest Qt
+    // program would.
     std::unique_ptr<QWidget> window;
     if (famescope) {
-        window = std::make_unique<frmMain>();
+        window = openWindow();
     } else {
-        auto label = std::make_unique<QLabel>(QStringLiteral("Hello"));
-        window = std::move(label);
+        window = std::make_unique<QLabel>(QStringLiteral("Hello"));
+        window->show();
     }
     window->installEventFilter(&watcher);
-    window->show();
     return app.exec();
 }
 
