@@ -75,12 +75,12 @@ void prefetchLine(const void *at)
 }
 } // namespace
 
-void KeyRests::prefetch(ItemArena::Id id, bool far) const
+void KeyRests::prefetch(ItemArena::Id id, bool early) const
 {
     if (id >= rests.size())
         return;
     const Kept &kept = rests[id];
-    if (far || !(kept.tag & kInSlot)) {
+    if (early || !(kept.tag & kInSlot)) {
         prefetchLine(&kept);
         return;
     }

@@ -59,9 +59,9 @@ public:
     // Whether many items have rests (kept by item rather than in a map).
     bool many() const { return !rests.empty(); }
     // Asks the memory ahead of a comparison that may need it for what is
-    // kept of the item's rest (`far`), or, once that has arrived, for the
+    // kept of the item's rest (`early`), or, once that has arrived, for the
     // slot it points into.
-    void prefetch(ItemArena::Id id, bool far) const;
+    void prefetch(ItemArena::Id id, bool early) const;
 
     // Bytes kept, for the benchmarks' memory figures.
     std::size_t bytesKept() const;

@@ -80,8 +80,8 @@ public:
     // Whether many items have rests: then prefetching pays.
     bool tiesAreMany() const { return rests.many(); }
     // Asks the memory ahead of time for what comparing the entry will read:
-    // what is kept of its key's rest (`far` ahead), then where that points.
-    void prefetch(const OrderEntry &e, bool far) const { rests.prefetch(e.id, far); }
+    // what is kept of its key's rest (`early`), then where that points.
+    void prefetch(const OrderEntry &e, bool early) const { rests.prefetch(e.id, early); }
 
     // Bytes kept of the keys' rests.
     std::size_t restBytes() const { return rests.bytesKept(); }
