@@ -7,19 +7,24 @@ namespace database {
 
 QString insertMonth(const QString &date)
 {
-    // The month field runs from the second character to the next blank; the
-    // first is the blank behind the line's first comma. Only that field is
-    // turned into a name, so a day of 1 to 12 stays the number it is.
-    if (!date.startsWith(u' '))
+    // The month field is the first after all the blanks the date starts
+    // with (in a data line, the one behind its first comma); it becomes the
+    // month's name when a blank stands before and after it and it is one of
+    // the number texts 1 to 12. Only that field is named, so a day of 1 to 12
+    // stays the number it is.
+    qsizetype start = 0;
+    while (start < date.size() && date[start] == u' ')
+        ++start;
+    if (start == 0)
         return date;
-    const qsizetype end = date.indexOf(u' ', 1);
+    const qsizetype end = date.indexOf(u' ', start);
     if (end < 0)
         return date;
-    const QStringView field = QStringView(date).mid(1, end - 1);
+    const QStringView field = QStringView(date).mid(start, end - start);
     const QStringList &names = engine::monthNames();
     for (int month = 1; month <= 12; ++month) {
         if (field == QString::number(month))
-            return u' ' + names[month - 1] + date.mid(end);
+            return date.left(start) + names[month - 1] + date.mid(end);
     }
     return date;
 }

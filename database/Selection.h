@@ -10,9 +10,10 @@
 
 namespace database {
 
-// The date with its month field (from the second character to the next
-// blank) replaced by the month's English name when it is exactly one of the
-// number texts 1 to 12; any other date unchanged.
+// The date with its month field (the first after the blanks it starts with)
+// replaced by the month's English name when a blank stands before and after
+// it and it is exactly one of the number texts 1 to 12; any other date
+// unchanged.
 QString insertMonth(const QString &date);
 
 // A record as the selection reads it, from an item's tail or from its text

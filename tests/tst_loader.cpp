@@ -275,6 +275,8 @@ void tst_loader::select_showsCelebrity_data()
     QTest::newRow("example") << QByteArray("Mara Quill, 7 28 1900,9") << " July 28 1900" << "9" << "8" << "30%";
     QTest::newRow("day as month") << QByteArray("Mara Quill, 11 5 1900,6") << " November 5 1900" << "6" << "7" << "100%";
     QTest::newRow("no blank after comma") << QByteArray("Mara Quill,7 28 1900,2") << "7 28 1900" << "2" << "8" << "100%";
+    // Life Path score (2, 9) 20, Attitude score (6, 2) 10.
+    QTest::newRow("two blanks after comma") << QByteArray("Mara Quill,  7 8 1900,9") << "  July 8 1900" << "9" << "6" << "30%";
     // clang-format on
 }
 

@@ -37,7 +37,9 @@ void tst_selection::insertMonth_data()
     QTest::newRow("month 0")             << " 0 5 1900"     << " 0 5 1900";
     QTest::newRow("no blank in front")   << "7 28 1900"     << "7 28 1900";
     QTest::newRow("no blank after")      << " 7"            << " 7";
-    QTest::newRow("two blanks in front") << "  7 28 1900"   << "  7 28 1900";
+    QTest::newRow("two blanks in front") << "  7 8 1900"    << "  July 8 1900";
+    QTest::newRow("blanks, no field")    << "   "            << "   ";
+    QTest::newRow("blanks, month last")  << "  12"           << "  12";
     QTest::newRow("blank only")          << " "             << " ";
     QTest::newRow("empty")               << ""              << "";
     // clang-format on
