@@ -4,6 +4,7 @@
 #include "database/LoadBudget.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -330,6 +331,49 @@ bool CelebrityList::viewportEvent(QEvent *event)
     if (event->type() == QEvent::ToolTip || event->type() == QEvent::WhatsThis)
         return true;
     return QAbstractItemView::viewportEvent(event);
+}
+
+namespace {
+// A press, release or drag with any button but the first selects nothing in
+// a list box: Qt's views select with every button.
+bool byFirstButton(const QMouseEvent *event)
+{
+    return event->type() == QEvent::MouseMove
+               ? event->buttons() == Qt::NoButton || (event->buttons() & Qt::LeftButton)
+               : event->button() == Qt::LeftButton;
+}
+} // namespace
+
+void CelebrityList::mousePressEvent(QMouseEvent *event)
+{
+    if (byFirstButton(event))
+        QAbstractItemView::mousePressEvent(event);
+    else
+        event->accept();
+}
+
+void CelebrityList::mouseMoveEvent(QMouseEvent *event)
+{
+    if (byFirstButton(event))
+        QAbstractItemView::mouseMoveEvent(event);
+    else
+        event->accept();
+}
+
+void CelebrityList::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (byFirstButton(event))
+        QAbstractItemView::mouseReleaseEvent(event);
+    else
+        event->accept();
+}
+
+void CelebrityList::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (byFirstButton(event))
+        QAbstractItemView::mouseDoubleClickEvent(event);
+    else
+        event->accept();
 }
 
 QString CelebrityList::shownText(const QModelIndex &index)

@@ -13,7 +13,8 @@ namespace app {
 //
 // As a list box does, it scrolls the current row into view whenever it
 // changes, by mouse or keyboard, moving as little as it can; and once a row is
-// selected, some row stays selected: no click or key takes the selection away. While rows are
+// selected, some row stays selected: no click or key takes the selection away;
+// and, as a list box, it selects with the first mouse button only. While rows are
 // sorted in above, the view stays at the first row until the user scrolls or
 // selects; after that, the row at the top of the view stays at the top.
 class CelebrityList : public QAbstractItemView
@@ -51,6 +52,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void rowsInserted(const QModelIndex &parent, int start, int end) override;
     void selectionChanged(const QItemSelection &selected,

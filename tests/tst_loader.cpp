@@ -42,8 +42,8 @@ private slots:
     void select_showsCelebrity_data();
     void select_showsCelebrity();
     void select_withArrowKeys();
-    void select_noGestureEmptiesTheSelection_data();
-    void select_noGestureEmptiesTheSelection();
+    void select_onlyTheFirstButtonSelects_data();
+    void select_onlyTheFirstButtonSelects();
     void select_keepsFailedFieldsAndRunsCompat();
     void select_longName_readsBack_data();
     void select_longName_readsBack();
@@ -315,45 +315,76 @@ void tst_loader::select_withArrowKeys()
     QCOMPARE(label("Label16")->text(), QStringLiteral("30%"));
 }
 
-void tst_loader::select_noGestureEmptiesTheSelection_data()
+void tst_loader::select_onlyTheFirstButtonSelects_data()
 {
     QTest::addColumn<int>("modifiers");
-    QTest::addColumn<int>("key");    // 0 for a click
-    QTest::addColumn<bool>("below"); // a click below the last row, else on the selected one
+    QTest::addColumn<int>("key");      // 0 for the mouse
+    QTest::addColumn<int>("button");   // the mouse button
+    QTest::addColumn<QString>("path"); // the rows the mouse goes to, pressed from the first
+    QTest::addColumn<int>("selected"); // the row selected after, 1 before
+    const int left = int(Qt::LeftButton);
     // clang-format off
-    QTest::newRow("Ctrl+click on the selected row") << int(Qt::ControlModifier) << 0 << false;
-    QTest::newRow("Ctrl+Space")                     << int(Qt::ControlModifier) << int(Qt::Key_Space) << false;
-    QTest::newRow("Space")                          << int(Qt::NoModifier) << int(Qt::Key_Space) << false;
-    QTest::newRow("click below the last row")       << int(Qt::NoModifier) << 0 << true;
-    QTest::newRow("Ctrl+click below the last row")  << int(Qt::ControlModifier) << 0 << true;
+    // No gesture empties the selection.
+    QTest::newRow("Ctrl+click on the selected row") << int(Qt::ControlModifier) << 0 << left << "1" << 1;
+    QTest::newRow("Ctrl+Space")                     << int(Qt::ControlModifier) << int(Qt::Key_Space) << left << "" << 1;
+    QTest::newRow("Space")                          << int(Qt::NoModifier) << int(Qt::Key_Space) << left << "" << 1;
+    QTest::newRow("click below the last row")       << int(Qt::NoModifier) << 0 << left << "below" << 1;
+    QTest::newRow("Ctrl+click below the last row")  << int(Qt::ControlModifier) << 0 << left << "below" << 1;
+    // Only the first button selects, by a click or by dragging over rows.
+    QTest::newRow("click on another row")           << int(Qt::NoModifier) << 0 << left << "2" << 2;
+    QTest::newRow("drag over rows")                 << int(Qt::NoModifier) << 0 << left << "1 0 2" << 2;
+    QTest::newRow("right click on another row")     << int(Qt::NoModifier) << 0 << int(Qt::RightButton) << "2" << 1;
+    QTest::newRow("middle click on another row")    << int(Qt::NoModifier) << 0 << int(Qt::MiddleButton) << "0" << 1;
+    QTest::newRow("right drag over rows")           << int(Qt::NoModifier) << 0 << int(Qt::RightButton) << "1 0 2" << 1;
+    QTest::newRow("right double click")             << int(Qt::NoModifier) << 0 << int(Qt::RightButton) << "2 2" << 1;
     // clang-format on
 }
 
-void tst_loader::select_noGestureEmptiesTheSelection()
+void tst_loader::select_onlyTheFirstButtonSelects()
 {
     QFETCH(int, modifiers);
     QFETCH(int, key);
-    QFETCH(bool, below);
+    QFETCH(int, button);
+    QFETCH(QString, path);
+    QFETCH(int, selected);
     writeDb(dataLines(3));
     clickLoad();
     clickRow(1);
     const QString shown = label("Label9")->text();
     QVERIFY(shown.startsWith(QStringLiteral("PERSON 100001 ")));
     const auto mods = Qt::KeyboardModifiers(modifiers);
+    const auto pointAt = [this](const QString &place) {
+        const QRect last = list()->visualRect(list()->model()->index(2, 0));
+        return place == QLatin1String("below")
+                   ? QPoint(last.center().x(), last.bottom() + 20)
+                   : list()->visualRect(list()->model()->index(place.toInt(), 0)).center();
+    };
     if (key != 0) {
         QTest::keyClick(list(), Qt::Key(key), mods);
     } else {
-        const QRect last = list()->visualRect(list()->model()->index(2, 0));
-        const QRect selected = list()->visualRect(list()->model()->index(1, 0));
-        const QPoint at = below ? QPoint(last.center().x(), last.bottom() + 20) : selected.center();
-        QVERIFY(list()->viewport()->rect().contains(at));
-        QTest::mouseClick(list()->viewport(), Qt::LeftButton, mods, at);
+        const QStringList places = path.split(u' ');
+        const auto mouse = Qt::MouseButton(button);
+        QWidget *viewport = list()->viewport();
+        for (const QString &place : places)
+            QVERIFY(viewport->rect().contains(pointAt(place)));
+        if (places.size() == 2 && places[0] == places[1]) {
+            QTest::mouseDClick(viewport, mouse, mods, pointAt(places[0]));
+        } else {
+            QTest::mousePress(viewport, mouse, mods, pointAt(places.first()));
+            for (const QString &place : places.mid(1))
+                QTest::mouseMove(viewport, pointAt(place));
+            QTest::mouseRelease(viewport, mouse, mods, pointAt(places.last()));
+        }
     }
-    // The row the labels show is still the one highlighted.
+    // The row the labels show is the one highlighted.
     QCOMPARE(list()->selectionModel()->selectedRows().size(), 1);
-    QCOMPARE(list()->selectionModel()->selectedRows().value(0).row(), 1);
-    QCOMPARE(list()->currentIndex().row(), 1);
-    QCOMPARE(label("Label9")->text(), shown);
+    QCOMPARE(list()->selectionModel()->selectedRows().value(0).row(), selected);
+    QCOMPARE(list()->currentIndex().row(), selected);
+    if (selected == 1)
+        QCOMPARE(label("Label9")->text(), shown);
+    else
+        QVERIFY(label("Label9")->text().startsWith(QStringLiteral("PERSON 10000") +
+                                                   QString::number(selected) + u' '));
     verifyCurrentRowShown();
 }
 
