@@ -167,6 +167,7 @@ void frmMain::connectEvents()
 
 void frmMain::CalcDOB()
 {
+    emit calcDobRan();
     const auto values = engine::dateValues(ui->cDay->currentText(), ui->cMonth->currentText(),
                                            ui->cYear->currentText());
     // An overflow on a typed day or year leaves the numbers as they were; the

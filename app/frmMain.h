@@ -47,6 +47,11 @@ public:
     // Replaces how OpenSite starts the file browser (tests record instead).
     void setLauncher(std::unique_ptr<links::Launcher> launcher);
 
+signals:
+    // CalcDOB has begun to run: once for every edit and every pick in a
+    // date drop-down, and once at start-up.
+    void calcDobRan();
+
 private:
     void applyFonts();
     void fillDateLists();

@@ -28,7 +28,9 @@ private slots:
     void picking_withMouse();
     void picking_withArrowKeys_stepsFromTypedText();
     void typingAndPicking_giveTheSameNumbers();
-    void enterAndLeaving_runNothingAndInsertNothing();
+    void calcDob_runsOncePerEditAndPick_data();
+    void calcDob_runsOncePerEditAndPick();
+    void enterAndLeaving_insertNothing();
     void typing_isNotCompleted();
     void overflow_keepsPreviousNumbers_data();
     void overflow_keepsPreviousNumbers();
@@ -240,19 +242,73 @@ void tst_window::typingAndPicking_giveTheSameNumbers()
     QCOMPARE(label("aNumber")->text(), typedA);
 }
 
-void tst_window::enterAndLeaving_runNothingAndInsertNothing()
+void tst_window::calcDob_runsOncePerEditAndPick_data()
+{
+    QTest::addColumn<QString>("before"); // typed into the day first
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<int>("runs");
+    // clang-format off
+    QTest::newRow("a typed character")           << "1"  << "type 7"      << 1;
+    QTest::newRow("a paste")                     << "1"  << "paste 12"    << 1;
+    QTest::newRow("an undo")                     << "15" << "undo"        << 1;
+    QTest::newRow("Down to the next item")       << "15" << "Down"        << 1;
+    QTest::newRow("a pick in the open list")     << "15" << "pick 29"     << 1;
+    QTest::newRow("Down on the last item")       << "31" << "Down"        << 0;
+    QTest::newRow("Enter")                       << "15" << "Enter"       << 0;
+    QTest::newRow("Tab")                         << "15" << "Tab"         << 0;
+    QTest::newRow("focus moving in")             << "15" << "focus in"    << 0;
+    QTest::newRow("focus moving out")            << "15" << "focus out"   << 0;
+    // clang-format on
+}
+
+void tst_window::calcDob_runsOncePerEditAndPick()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, gesture);
+    QFETCH(int, runs);
+    QComboBox *day = combo("cDay");
+    QLineEdit *edit = day->lineEdit();
+    typeInto(day, before);
+    if (gesture == QLatin1String("focus in"))
+        combo("cYear")->setFocus();
+    else
+        edit->setFocus();
+    const QSignalSpy ran(window.get(), &frmMain::calcDobRan);
+    const QString argument = gesture.section(u' ', 1);
+    if (gesture.startsWith(QLatin1String("type"))) {
+        QTest::keyClicks(edit, argument);
+    } else if (gesture.startsWith(QLatin1String("paste"))) {
+        QApplication::clipboard()->setText(argument);
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(day->currentText(), argument);
+    } else if (gesture == QLatin1String("undo")) {
+        QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(day->currentText(), QStringLiteral("1"));
+    } else if (gesture == QLatin1String("Down")) {
+        QTest::keyClick(edit, Qt::Key_Down);
+    } else if (gesture.startsWith(QLatin1String("pick"))) {
+        pickWithMouse(day, argument);
+    } else if (gesture == QLatin1String("Enter")) {
+        QTest::keyClick(edit, Qt::Key_Return);
+    } else if (gesture == QLatin1String("Tab")) {
+        QTest::keyClick(edit, Qt::Key_Tab);
+    } else if (gesture == QLatin1String("focus in")) {
+        day->setFocus(Qt::TabFocusReason);
+        QVERIFY(edit->hasFocus());
+    } else if (gesture == QLatin1String("focus out")) {
+        combo("cYear")->setFocus(Qt::TabFocusReason);
+        QVERIFY(!edit->hasFocus());
+    }
+    QCOMPARE(ran.count(), runs);
+}
+
+void tst_window::enterAndLeaving_insertNothing()
 {
     QComboBox *day = combo("cDay");
-    typeInto(day, QStringLiteral("15"));
-    // A marker no computation would write shows whether anything ran.
-    label("lpNumber")->setText(QStringLiteral("marker"));
-    QTest::keyClick(day->lineEdit(), Qt::Key_Return);
-    QCOMPARE(label("lpNumber")->text(), QStringLiteral("marker"));
-    QTest::keyClick(day->lineEdit(), Qt::Key_Tab);
-    QCOMPARE(label("lpNumber")->text(), QStringLiteral("marker"));
-
     typeInto(day, QStringLiteral("99"));
     QTest::keyClick(day->lineEdit(), Qt::Key_Enter);
+    QTest::keyClick(day->lineEdit(), Qt::Key_Tab);
     QCOMPARE(day->count(), 31);
     QCOMPARE(day->findText(QStringLiteral("99")), -1);
     QCOMPARE(day->currentText(), QStringLiteral("99"));
