@@ -15,6 +15,10 @@
 
 #include <functional>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 using namespace app;
 
 // Loading db.txt through the window and selecting celebrities, driven as a
@@ -38,6 +42,7 @@ private slots:
     void load_lineEnds();
     void load_sampleDatabase();
     void load_past32767Lines_losesNothing();
+    void load_systemCodePage_showsNamesRight();
 
     void select_showsCelebrity_data();
     void select_showsCelebrity();
@@ -260,6 +265,36 @@ void tst_loader::load_past32767Lines_losesNothing()
     QVERIFY(seen.contains(QStringLiteral("41009")));
     QVERIFY(!seen.contains(QStringLiteral("41010")));
     QVERIFY(rowText(41011).startsWith(QStringLiteral("Person 141011 ")));
+}
+
+void tst_loader::load_systemCodePage_showsNamesRight()
+{
+    // A line that is no UTF-8 is read in the system's 8-bit code page (on
+    // Windows its ANSI code page, elsewhere Windows-1252), a line that is in
+    // UTF-8, from the same file. The bytes C8 E2 E0 ED are "Иван" in
+    // Windows-1251 and "Èâàí" in Windows-1252.
+    int codePage = 1252;
+#ifdef Q_OS_WIN
+    codePage = int(GetACP());
+#endif
+    if (qEnvironmentVariableIsSet("FAMESCOPE_EXPECT_CODE_PAGE"))
+        QCOMPARE(codePage, qEnvironmentVariableIntValue("FAMESCOPE_EXPECT_CODE_PAGE"));
+    const QHash<int, QString> inCodePage = {{1251, QString::fromUtf8("Иван")},
+                                            {1252, QString::fromUtf8("Èâàí")}};
+    QVERIFY2(inCodePage.contains(codePage), "a code page this test knows");
+    writeDb("\xC8\xE2\xE0\xED, 1 1 1900,2\r\nZo\xC3\xAB Ra\xC3\xAFs, 2 2 1902,4\r\n");
+    clickLoad();
+    QCOMPARE(label("stat")->text(), QStringLiteral("2 Names Loaded. (COMPLETE)"));
+    QStringList names;
+    for (int row = 0; row < rows(); ++row) {
+        names << list()->model()->index(row, 0).data(CelebrityModel::NameRole).toString();
+        clickRow(row);
+        QVERIFY(label("Label9")->text().startsWith(names.last().toUpper() + u' '));
+    }
+    names.sort();
+    QStringList expected = {inCodePage.value(codePage), QString::fromUtf8("Zoë Raïs")};
+    expected.sort();
+    QCOMPARE(names, expected);
 }
 
 void tst_loader::select_showsCelebrity_data()
