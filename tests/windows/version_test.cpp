@@ -74,6 +74,26 @@ TEST_P(VersionRecord, NamesTheProductItsMakerAndVersion)
     EXPECT_EQ(stringValue(record, L"OriginalFilename"), GetParam().fileName);
 }
 
+// The manifest Windows reads before it starts the program: it runs as the
+// user who starts it, and it is made for Windows 10 and 11.
+TEST_P(VersionRecord, DeclaresItRunsAsTheUserOnWindows10And11)
+{
+    HMODULE program = LoadLibraryExW(wide(GetParam().path).c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(program, nullptr);
+    // CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST
+    HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr);
+    const auto *text = static_cast<const char *>(LockResource(LoadResource(program, found)));
+    ASSERT_NE(text, nullptr);
+    const std::string manifest(text, SizeofResource(program, found));
+    EXPECT_NE(manifest.find(R"(<requestedExecutionLevel level="asInvoker")"), std::string::npos);
+    EXPECT_NE(manifest.find(R"(<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>)"),
+              std::string::npos);
+    EXPECT_EQ(manifest.find("activeCodePage"), std::string::npos);
+    FreeLibrary(program);
+}
+
 INSTANTIATE_TEST_SUITE_P(Programs, VersionRecord,
                          ::testing::Values(Program{FAMESCOPE_PROGRAM, L"famescope.exe"},
                                            Program{FAMESCOPE_DB_TOOL, L"famescope-db.exe"}));
