@@ -13,6 +13,7 @@
 #include <QChar>
 
 #include <map>
+#include <memory>
 #include <mutex>
 
 #include <unicode/ucol.h>
@@ -260,13 +261,20 @@ std::u16string orderRules()
 // A locale's collator, made from its rules and ours once for the process;
 // each Collation works on a copy of its own (ICU's collators are not to be
 // shared between threads).
+struct CloseCollator
+{
+    void operator()(UCollator *c) const { ucol_close(c); }
+};
+
 UCollator *madeFor(const std::string &name)
 {
+    // Closed when the program ends (each copy holds on to the rules' tables
+    // it shares).
     static std::mutex mutex;
-    static std::map<std::string, UCollator *> made;
+    static std::map<std::string, std::unique_ptr<UCollator, CloseCollator>> made;
     const std::lock_guard<std::mutex> lock(mutex);
     if (const auto it = made.find(name); it != made.end())
-        return it->second;
+        return it->second.get();
     UErrorCode status = U_ZERO_ERROR;
     UCollator *base = ucol_open(name.c_str(), &status);
     if (U_FAILURE(status)) {
@@ -291,11 +299,11 @@ UCollator *madeFor(const std::string &name)
         made[name] = nullptr;
         return nullptr;
     }
+    made[name].reset(c);
     // Blanks and punctuation count in every locale (Thai's own rules ignore
     // them), and no script goes before another (Thai's put Thai before Latin).
     ucol_setAttribute(c, UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, &status);
     ucol_setReorderCodes(c, nullptr, 0, &status);
-    made[name] = c;
     return c;
 }
 
