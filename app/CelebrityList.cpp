@@ -1,7 +1,7 @@
 #include "CelebrityList.h"
 
 #include "CelebrityModel.h"
-#include "database/LoadBudget.h"
+#include "FrameBudget.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -29,7 +29,7 @@ CelebrityList::CelebrityList(QWidget *parent) : QAbstractItemView(parent)
 
     modelChangeAnnouncement = new QTimer(this);
     modelChangeAnnouncement->setSingleShot(true);
-    modelChangeAnnouncement->setInterval(int(database::load::kFrameMs));
+    modelChangeAnnouncement->setInterval(int(budget::kFrameMs));
     connect(modelChangeAnnouncement, &QTimer::timeout, this, [this] {
         if (!QAccessible::isActive())
             return;

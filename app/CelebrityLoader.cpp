@@ -1,11 +1,10 @@
 #include "CelebrityLoader.h"
 
 #include "CelebrityModel.h"
-#include "database/LoadBudget.h"
+#include "FrameBudget.h"
+#include "database/reading/ReadBudget.h"
 
 namespace app {
-
-namespace budget = database::load;
 
 bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressPoint,
                            const Pause &atPause)
@@ -18,7 +17,7 @@ bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressP
     bool readToEnd = false;
     {
         database::ParseAhead lines(path);
-        model.reserve(lines.fileSize() / budget::kBytesPerLineEstimate, lines.fileSize());
+        model.reserve(lines.fileSize() / database::load::kBytesPerLineEstimate, lines.fileSize());
         readToEnd = readAll(lines, atProgressPoint, atPause);
         if (readToEnd) {
             failed = lines.failure();
@@ -75,6 +74,9 @@ bool CelebrityLoader::look(const Pause &atPause)
     model.compact(budget::kMovesPerLook);
     if (model.waitingCount() >= budget::kMaxWaiting)
         flushShown();
+    // Only the lines since the last progress point, a hundred at most, are
+    // left unsorted by that flush.
+    Q_ASSERT(model.waitingCount() < budget::kMaxWaiting);
     if (!atPause || sinceHandOver.nsecsElapsed() < budget::kFrameNs)
         return true;
     const bool goOn = atPause();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "database/DbFile.h"
-#include "database/ParseAhead.h"
+#include "database/reading/DbFile.h"
+#include "database/reading/ParseAhead.h"
 
 #include <QElapsedTimer>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "database/ItemArena.h"
-#include "database/SortedOrder.h"
+#include "database/order/ItemArena.h"
+#include "database/order/SortedOrder.h"
 
 #include <QAbstractListModel>
 

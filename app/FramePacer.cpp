@@ -1,6 +1,6 @@
 #include "FramePacer.h"
 
-#include "database/LoadBudget.h"
+#include "FrameBudget.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -9,7 +9,7 @@
 namespace app {
 
 namespace {
-using database::load::kFrameMs;
+using budget::kFrameMs;
 }
 
 FramePacer::FramePacer(QWidget *window, std::function<void()> beforeShowing)

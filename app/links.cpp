@@ -4,7 +4,7 @@
 #include <QStandardPaths>
 
 #ifdef Q_OS_WIN
-#include "database/PlatformText.h"
+#include "database/text/PlatformText.h"
 #include "platform/win32.h"
 #endif
 

@@ -1,7 +1,7 @@
 #include "startup.h"
 #include "CelebrityListAccessible.h"
 #include "DateComboAccessible.h"
-#include "database/Collation.h"
+#include "database/order/Collation.h"
 #include "frmMain.h"
 #include "version.h"
 

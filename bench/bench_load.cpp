@@ -20,8 +20,8 @@
 // on Windows the largest working set seen at the load's moments, over the one before it.
 // Per line, it counts the sort keys (or their starts) worked out and the texts compared by
 // the collation, ICU's or the system's.
-#include "database/Collation.h"
-#include "database/ParseAhead.h"
+#include "database/order/Collation.h"
+#include "database/reading/ParseAhead.h"
 #include "engine/numerology.h"
 #include "frmMain.h"
 #include "startup.h"

@@ -4,7 +4,7 @@
 // read from a given byte on fails, each read may take a while (a slow disk),
 // and the bytes handed out are counted.
 
-#include "database/DbFile.h"
+#include "database/reading/DbFile.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
-#include "database/Collation.h"
-#include "database/ItemArena.h"
-#include "database/ItemText.h"
-#include "database/LoadBudget.h"
-#include "database/SortedOrder.h"
+#include "database/order/Collation.h"
+#include "database/order/ItemArena.h"
+#include "database/order/OrderBudget.h"
+#include "database/order/SortedOrder.h"
+#include "database/text/ItemText.h"
 #include "names_in_order.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "database/Selection.h"
+#include "database/selection/Selection.h"
 
 #include <QtTest>
 

@@ -4,9 +4,9 @@
 //   famescope-db build TSV [OUT]
 //   famescope-db match (--date YYYY-MM-DD | --day D --month M --year Y)
 //                      [--top N] [--json] [--db FILE]
-#include "database/DbFile.h"
-#include "database/LineParser.h"
-#include "database/Location.h"
+#include "database/reading/DbFile.h"
+#include "database/reading/LineParser.h"
+#include "database/reading/Location.h"
 #include "dbtools/Check.h"
 #include "dbtools/Match.h"
 #include "engine/numerology.h"

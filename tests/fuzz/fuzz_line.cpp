@@ -1,10 +1,10 @@
 // One db.txt line to its list item, and the item to the four display texts.
 #include "check.h"
-#include "database/DbFile.h"
-#include "database/ItemArena.h"
-#include "database/ItemText.h"
-#include "database/LineParser.h"
-#include "database/Selection.h"
+#include "database/order/ItemArena.h"
+#include "database/reading/DbFile.h"
+#include "database/reading/LineParser.h"
+#include "database/selection/Selection.h"
+#include "database/text/ItemText.h"
 
 #include <QString>
 

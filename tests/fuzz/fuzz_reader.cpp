@@ -1,7 +1,7 @@
 // The whole file reader on arbitrary bytes, against Qt's UTF-8 and UTF-16
 // decoders for each line's text and a plain split for the lines.
 #include "check.h"
-#include "database/DbFile.h"
+#include "database/reading/DbFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,7 @@
 #include "Check.h"
 
-#include "database/ItemText.h"
-#include "database/LoadBudget.h"
-#include "database/Selection.h"
+#include "database/selection/Selection.h"
+#include "database/text/ItemText.h"
 #include "engine/numerology.h"
 
 #include <QDate>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "database/Collation.h"
-#include "database/DbFile.h"
-#include "database/LineParser.h"
-#include "database/Selection.h"
+#include "database/order/Collation.h"
+#include "database/reading/DbFile.h"
+#include "database/reading/LineParser.h"
+#include "database/selection/Selection.h"
 
 #include <QList>
 #include <QString>

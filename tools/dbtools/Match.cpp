@@ -1,10 +1,10 @@
 #include "Match.h"
 
-#include "database/ItemArena.h"
-#include "database/LineParser.h"
-#include "database/LoadBudget.h"
-#include "database/Selection.h"
-#include "database/SortedOrder.h"
+#include "database/order/ItemArena.h"
+#include "database/order/SortedOrder.h"
+#include "database/reading/LineParser.h"
+#include "database/reading/ReadBudget.h"
+#include "database/selection/Selection.h"
 #include "engine/compat.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "database/DbFile.h"
+#include "database/reading/DbFile.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "ParseAhead.h"
 
 #include "LineParser.h"
-#include "LoadBudget.h"
+#include "ReadBudget.h"
 
 #include <algorithm>
 
@@ -32,6 +32,21 @@ ParseAhead::~ParseAhead()
     reader.join();
 }
 
+void ParseAhead::checkEachBatchInOnePlace() const
+{
+#ifndef QT_NO_DEBUG
+    // Four batches: counting them costs next to nothing beside a batch's
+    // thousands of lines.
+    Q_ASSERT(empty.size() + full.size() + std::size_t(readerHolds) + std::size_t(callerHolds) ==
+             batches.size());
+    for (const auto &batch : batches) {
+        Q_ASSERT(std::count(empty.begin(), empty.end(), batch.get()) +
+                     std::count(full.begin(), full.end(), batch.get()) <=
+                 1);
+    }
+#endif
+}
+
 ParseAhead::Batch *ParseAhead::emptyBatch()
 {
     std::unique_lock<std::mutex> lock(mutex);
@@ -40,6 +55,8 @@ ParseAhead::Batch *ParseAhead::emptyBatch()
         return nullptr;
     Batch *batch = empty.front();
     empty.pop_front();
+    readerHolds = true;
+    checkEachBatchInOnePlace();
     return batch;
 }
 
@@ -48,13 +65,15 @@ void ParseAhead::handOver(Batch *batch)
     {
         const std::lock_guard<std::mutex> lock(mutex);
         full.push_back(batch);
+        readerHolds = false;
+        checkEachBatchInOnePlace();
     }
     filled.notify_one();
 }
 
 bool ParseAhead::parseInto(Batch &batch, QByteArrayView line, Encoding encoding)
 {
-    Record r{batch.text.size(), 0, 0, {}, false};
+    BatchLine r{batch.text.size(), 0, 0, {}, false};
     if (const auto parts = parser.parse(line, encoding)) {
         r.isItem = true;
         r.nameBytes = std::size_t(parts->name.size());
@@ -110,16 +129,20 @@ bool ParseAhead::takeFull(std::chrono::milliseconds wait)
         current->lines.clear();
         current->text.clear();
         // A batch that held a huge line gives its memory back.
-        if (current->text.capacity() > 4 * load::kBatchText)
+        if (current->text.capacity() > load::kBatchTextKept)
             current->text.shrink_to_fit();
         empty.push_back(current);
         current = nullptr;
+        callerHolds = false;
+        checkEachBatchInOnePlace();
         emptied.notify_one();
     }
     if (!filled.wait_for(lock, wait, [this] { return !full.empty(); }))
         return false;
     current = full.front();
     full.pop_front();
+    callerHolds = true;
+    checkEachBatchInOnePlace();
     at = 0;
     return true;
 }
@@ -134,7 +157,7 @@ ParseAhead::Next ParseAhead::next(Line &line, std::chrono::milliseconds wait)
         if (!takeFull(wait))
             return Next::NotYet;
     }
-    const Record &r = current->lines[at++];
+    const BatchLine &r = current->lines[at++];
     line.isItem = r.isItem;
     line.name = {current->text.data() + r.text, qsizetype(r.nameBytes)};
     line.tail = {current->text.data() + r.text + r.nameBytes, qsizetype(r.tailBytes)};

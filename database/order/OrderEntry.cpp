@@ -1,4 +1,5 @@
 #include "OrderEntry.h"
+#include "OrderBudget.h"
 
 #include <cstring>
 
@@ -34,7 +35,7 @@ KeyStart EntryOrder::keyStart(const Collation &collation, itemtext::Utf8Composer
     constexpr std::size_t kKept = KeyRests::kStartBytes;
     constexpr std::size_t kAsked = kKept + 8;
     constexpr char kLevelEnd = '\x01';
-    for (qsizetype part = 1024;; part *= 16) {
+    for (qsizetype part = load::kKeyStartPart;; part *= load::kKeyStartPartGrowth) {
         const bool whole = part >= tailUtf8.size();
         QByteArrayView tail = tailUtf8;
         if (!whole) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LoadBudget.h"
+#include "OrderBudget.h"
 #include "OrderEntry.h"
 #include "SortedRun.h"
 

@@ -36,12 +36,14 @@ struct RecordFields
 };
 RecordFields recordFields(const QString &tail);
 
+// What a selected item shows, each text missing where its step fails (and
+// whatever shows it keeps what it showed).
 struct SelectionTexts
 {
-    std::optional<QString> name;      // Label9
-    std::optional<QString> birthDate; // Label13
-    std::optional<QString> lifePath;  // Label14
-    std::optional<QString> attitude;  // Label15
+    std::optional<QString> name;      // the item's whole text in capitals
+    std::optional<QString> birthDate; // the date, its month named
+    std::optional<QString> lifePath;  // the Life Path character of the line
+    std::optional<QString> attitude;  // the Attitude number, from month and day
 };
 
 // The four display texts for an item (the empty text when nothing is selected).

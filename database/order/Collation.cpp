@@ -7,7 +7,7 @@
 #include <cstring>
 
 #ifdef Q_OS_WIN
-#include "PlatformText.h"
+#include "database/text/PlatformText.h"
 #include "platform/win32.h"
 #else
 #include <QChar>

@@ -2,7 +2,7 @@
 
 #include "Collation.h"
 #include "ItemArena.h"
-#include "ItemText.h"
+#include "database/text/ItemText.h"
 
 #include <QtGlobal>
 

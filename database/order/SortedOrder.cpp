@@ -1,6 +1,6 @@
 #include "SortedOrder.h"
 
-#include "LoadBudget.h"
+#include "OrderBudget.h"
 
 #include <algorithm>
 

@@ -9,7 +9,7 @@ using namespace app;
 
 // The load on its own, with no window: the file read into the model, the
 // progress points and their status texts, and stopping at a progress point.
-class tst_celebrityloader : public QObject
+class tst_loadprogress : public QObject
 {
     Q_OBJECT
 
@@ -36,14 +36,14 @@ private:
     std::unique_ptr<CelebrityModel> model;
 };
 
-void tst_celebrityloader::init()
+void tst_loadprogress::init()
 {
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
     model = std::make_unique<CelebrityModel>();
 }
 
-QString tst_celebrityloader::writeDb(const QByteArray &bytes)
+QString tst_loadprogress::writeDb(const QByteArray &bytes)
 {
     const QString path = dir->filePath(QStringLiteral("db.txt"));
     QFile f(path);
@@ -52,7 +52,7 @@ QString tst_celebrityloader::writeDb(const QByteArray &bytes)
     return path;
 }
 
-QStringList tst_celebrityloader::rowNames() const
+QStringList tst_loadprogress::rowNames() const
 {
     QStringList names;
     for (int row = 0; row < model->rowCount(); ++row)
@@ -68,7 +68,7 @@ QByteArray numbered(int from, int count, const QByteArray &after = {})
     return bytes;
 }
 
-void tst_celebrityloader::progressCount_data()
+void tst_loadprogress::progressCount_data()
 {
     QTest::addColumn<qint64>("count");
     QTest::addColumn<bool>("shown");
@@ -94,14 +94,14 @@ void tst_celebrityloader::progressCount_data()
     // clang-format on
 }
 
-void tst_celebrityloader::progressCount()
+void tst_loadprogress::progressCount()
 {
     QFETCH(qint64, count);
     QFETCH(bool, shown);
     QCOMPARE(CelebrityLoader::isProgressCount(count), shown);
 }
 
-void tst_celebrityloader::progressCount_885PointsUpTo32767()
+void tst_loadprogress::progressCount_885PointsUpTo32767()
 {
     int points = 0;
     for (qint64 n = 1; n <= 32767; ++n)
@@ -109,7 +109,7 @@ void tst_celebrityloader::progressCount_885PointsUpTo32767()
     QCOMPARE(points, 885);
 }
 
-void tst_celebrityloader::load_mixedFile_sortsAndCountsDataLines()
+void tst_loadprogress::load_mixedFile_sortsAndCountsDataLines()
 {
     const QString path = writeDb("zed Zulu, 3 3 1903,7\r\n"
                                  "# a comment, skipped\r\n"
@@ -133,7 +133,7 @@ void tst_celebrityloader::load_mixedFile_sortsAndCountsDataLines()
              QStringLiteral("zed Zulu") + QString(500, u' ') + QStringLiteral(", 3 3 1903,7"));
 }
 
-void tst_celebrityloader::load_skippedLinesAtAPoint_repeatTheStatus()
+void tst_loadprogress::load_skippedLinesAtAPoint_repeatTheStatus()
 {
     // Two skipped lines follow the 100th item; the 1000th to 1009th each
     // reach a point, the 1010th does not.
@@ -160,7 +160,7 @@ void tst_celebrityloader::load_skippedLinesAtAPoint_repeatTheStatus()
     QCOMPARE(loader.statusText(), QStringLiteral("1020 Names Loaded. (COMPLETE)"));
 }
 
-void tst_celebrityloader::load_failures_areNamed_data()
+void tst_loadprogress::load_failures_areNamed_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("status");
@@ -173,7 +173,7 @@ void tst_celebrityloader::load_failures_areNamed_data()
     // clang-format on
 }
 
-void tst_celebrityloader::load_failures_areNamed()
+void tst_loadprogress::load_failures_areNamed()
 {
     QFETCH(QString, kind);
     QFETCH(QString, status);
@@ -190,7 +190,7 @@ void tst_celebrityloader::load_failures_areNamed()
     QCOMPARE(model->rowCount(), 0);
 }
 
-void tst_celebrityloader::load_stoppedAtSecondPoint_keepsWhatItLoaded()
+void tst_loadprogress::load_stoppedAtSecondPoint_keepsWhatItLoaded()
 {
     const QString path = writeDb(numbered(0, 1000));
     CelebrityLoader loader(*model);
@@ -201,7 +201,7 @@ void tst_celebrityloader::load_stoppedAtSecondPoint_keepsWhatItLoaded()
     QCOMPARE(loader.statusText(), QStringLiteral("200 Names Loaded. (LOADING)"));
 }
 
-void tst_celebrityloader::load_longRunOfSkippedLines_pausesForInput()
+void tst_loadprogress::load_longRunOfSkippedLines_pausesForInput()
 {
     // Three million commented-out lines reach no progress point; the load
     // still hands over about once a frame, changing nothing anyone reads.
@@ -238,7 +238,7 @@ void tst_celebrityloader::load_longRunOfSkippedLines_pausesForInput()
         path, [](const QString &) { return true; }, [] { return false; }));
 }
 
-void tst_celebrityloader::load_neverShown_keepsFewItemsUnsorted()
+void tst_loadprogress::load_neverShown_keepsFewItemsUnsorted()
 {
     // A window that never paints (hidden, minimised) never asks for the
     // items to be sorted in; left to the end, sorting them all would freeze it.
@@ -263,5 +263,5 @@ void tst_celebrityloader::load_neverShown_keepsFewItemsUnsorted()
     }
 }
 
-QTEST_GUILESS_MAIN(tst_celebrityloader)
-#include "tst_celebrityloader.moc"
+QTEST_GUILESS_MAIN(tst_loadprogress)
+#include "tst_loadprogress.moc"

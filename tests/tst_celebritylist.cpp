@@ -1,6 +1,6 @@
 #include "CelebrityModel.h"
 #include "WindowDriver.h"
-#include "database/Collation.h"
+#include "database/order/Collation.h"
 #include "frmMain.h"
 
 #include <QAbstractItemView>
@@ -23,7 +23,7 @@ using namespace app;
 
 // Loading db.txt through the window and selecting celebrities, driven as a
 // user would: a click on the load button, clicks and arrow keys in the list.
-class tst_loader : public QObject, public WindowDriver
+class tst_celebritylist : public QObject, public WindowDriver
 {
     Q_OBJECT
 
@@ -68,17 +68,17 @@ private:
     void verifyCurrentRowShown();
 };
 
-void tst_loader::init()
+void tst_celebritylist::init()
 {
     openWindow();
 }
 
-void tst_loader::cleanup()
+void tst_celebritylist::cleanup()
 {
     closeWindow();
 }
 
-QByteArray tst_loader::dataLines(int count, int skippedEvery) const
+QByteArray tst_celebritylist::dataLines(int count, int skippedEvery) const
 {
     QByteArray bytes;
     for (int i = 0; i < count; ++i) {
@@ -89,7 +89,7 @@ QByteArray tst_loader::dataLines(int count, int skippedEvery) const
     return bytes;
 }
 
-void tst_loader::load_sortsAndCounts()
+void tst_celebritylist::load_sortsAndCounts()
 {
     // The rules of a line and of the order are the loader's own tests; here,
     // that the click reaches the list and the status line.
@@ -107,7 +107,7 @@ void tst_loader::load_sortsAndCounts()
         QCOMPARE(rowText(row), expected[row]);
 }
 
-void tst_loader::load_missingFile_saysSoAndRetries()
+void tst_celebritylist::load_missingFile_saysSoAndRetries()
 {
     auto *button = window->findChild<QPushButton *>(QStringLiteral("Command2"));
     clickLoad();
@@ -122,7 +122,7 @@ void tst_loader::load_missingFile_saysSoAndRetries()
     QVERIFY(!button->isVisible());
 }
 
-void tst_loader::load_usersOwnDatabase_isFoundAndNamed()
+void tst_celebritylist::load_usersOwnDatabase_isFoundAndNamed()
 {
     clickLoad();
     const QString looked = label("stat")->toolTip();
@@ -150,7 +150,7 @@ void tst_loader::load_usersOwnDatabase_isFoundAndNamed()
 #endif
 }
 
-void tst_loader::load_emptyFile_isComplete()
+void tst_celebritylist::load_emptyFile_isComplete()
 {
     writeDb({});
     clickLoad();
@@ -158,14 +158,14 @@ void tst_loader::load_emptyFile_isComplete()
     QVERIFY(!window->findChild<QPushButton *>(QStringLiteral("Command2"))->isVisible());
 }
 
-void tst_loader::status_longestTextFitsItsBox()
+void tst_celebritylist::status_longestTextFitsItsBox()
 {
     QLabel *stat = label("stat");
     stat->setText(QStringLiteral("10000000 Names Loaded. (CANNOT READ)"));
     QVERIFY(stat->fontMetrics().horizontalAdvance(stat->text()) <= stat->width());
 }
 
-void tst_loader::load_99Lines_showsNoProgress()
+void tst_celebritylist::load_99Lines_showsNoProgress()
 {
     writeDb(dataLines(99, 10));
     QStringList seen;
@@ -176,7 +176,7 @@ void tst_loader::load_99Lines_showsNoProgress()
     QCOMPARE(seen.last(), QStringLiteral("99 Names Loaded. (COMPLETE)"));
 }
 
-void tst_loader::load_progressTexts()
+void tst_celebritylist::load_progressTexts()
 {
     // One skipped line follows each of the 1001st to 1010th items. The
     // statuses the window shows, in order; how often a progress point
@@ -204,7 +204,7 @@ void tst_loader::load_progressTexts()
     QCOMPARE(label("stat")->text(), QStringLiteral("1015 Names Loaded. (COMPLETE)"));
 }
 
-void tst_loader::load_lineEnds_data()
+void tst_celebritylist::load_lineEnds_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("count");
@@ -217,7 +217,7 @@ void tst_loader::load_lineEnds_data()
     // clang-format on
 }
 
-void tst_loader::load_lineEnds()
+void tst_celebritylist::load_lineEnds()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(int, count);
@@ -228,7 +228,7 @@ void tst_loader::load_lineEnds()
     QVERIFY(rowText(count - 1).endsWith(QStringLiteral(", 1 1 1900,2")));
 }
 
-void tst_loader::load_sampleDatabase()
+void tst_celebritylist::load_sampleDatabase()
 {
     QFile sample(QStringLiteral(FAMESCOPE_SAMPLE_DB));
     QVERIFY(sample.open(QIODevice::ReadOnly));
@@ -254,7 +254,7 @@ void tst_loader::load_sampleDatabase()
     QVERIFY(rowOf(QStringLiteral("Johnny Winter")) < rowOf(QStringLiteral("John-Philippe Rameau")));
 }
 
-void tst_loader::load_past32767Lines_losesNothing()
+void tst_celebritylist::load_past32767Lines_losesNothing()
 {
     writeDb(dataLines(41012));
     QStringList seen;
@@ -267,7 +267,7 @@ void tst_loader::load_past32767Lines_losesNothing()
     QVERIFY(rowText(41011).startsWith(QStringLiteral("Person 141011 ")));
 }
 
-void tst_loader::load_systemCodePage_showsNamesRight()
+void tst_celebritylist::load_systemCodePage_showsNamesRight()
 {
     // A line that is no UTF-8 is read in the system's 8-bit code page (on
     // Windows its ANSI code page, elsewhere Windows-1252), a line that is in
@@ -297,7 +297,7 @@ void tst_loader::load_systemCodePage_showsNamesRight()
     QCOMPARE(names, expected);
 }
 
-void tst_loader::select_showsCelebrity_data()
+void tst_celebritylist::select_showsCelebrity_data()
 {
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QString>("birthDate");
@@ -315,7 +315,7 @@ void tst_loader::select_showsCelebrity_data()
     // clang-format on
 }
 
-void tst_loader::select_showsCelebrity()
+void tst_celebritylist::select_showsCelebrity()
 {
     QFETCH(QByteArray, line);
     QFETCH(QString, birthDate);
@@ -333,7 +333,7 @@ void tst_loader::select_showsCelebrity()
     QCOMPARE(label("Label16")->text(), percent);
 }
 
-void tst_loader::select_withArrowKeys()
+void tst_celebritylist::select_withArrowKeys()
 {
     writeDb("B, 2 2 1902,3\r\nA, 1 1 1901,1\r\nC, 3 3 1903,5\r\n");
     clickLoad();
@@ -350,7 +350,7 @@ void tst_loader::select_withArrowKeys()
     QCOMPARE(label("Label16")->text(), QStringLiteral("30%"));
 }
 
-void tst_loader::select_onlyTheFirstButtonSelects_data()
+void tst_celebritylist::select_onlyTheFirstButtonSelects_data()
 {
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<int>("key");      // 0 for the mouse
@@ -375,7 +375,7 @@ void tst_loader::select_onlyTheFirstButtonSelects_data()
     // clang-format on
 }
 
-void tst_loader::select_onlyTheFirstButtonSelects()
+void tst_celebritylist::select_onlyTheFirstButtonSelects()
 {
     QFETCH(int, modifiers);
     QFETCH(int, key);
@@ -423,7 +423,7 @@ void tst_loader::select_onlyTheFirstButtonSelects()
     verifyCurrentRowShown();
 }
 
-void tst_loader::select_keepsFailedFieldsAndRunsCompat()
+void tst_celebritylist::select_keepsFailedFieldsAndRunsCompat()
 {
     writeDb("A, 1 1 1901,1\r\nB, 7 28 1900\r\n");
     clickLoad();
@@ -441,7 +441,7 @@ void tst_loader::select_keepsFailedFieldsAndRunsCompat()
     QCOMPARE(label("Label16")->text(), QStringLiteral("10%"));
 }
 
-void tst_loader::select_longName_readsBack_data()
+void tst_celebritylist::select_longName_readsBack_data()
 {
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QString>("kept");
@@ -453,7 +453,7 @@ void tst_loader::select_longName_readsBack_data()
     // clang-format on
 }
 
-void tst_loader::select_longName_readsBack()
+void tst_celebritylist::select_longName_readsBack()
 {
     QFETCH(QByteArray, name);
     QFETCH(QString, kept);
@@ -466,7 +466,7 @@ void tst_loader::select_longName_readsBack()
     QCOMPARE(label("Label15")->text(), QStringLiteral("8"));
 }
 
-void tst_loader::select_duringLoad_atProgressPoint()
+void tst_celebritylist::select_duringLoad_atProgressPoint()
 {
     // A click at the progress point of 100 picks among the items loaded so
     // far; the items loaded after it sort before the one clicked.
@@ -496,7 +496,7 @@ void tst_loader::select_duringLoad_atProgressPoint()
     QVERIFY(list()->selectionModel()->isSelected(list()->currentIndex()));
 }
 
-void tst_loader::close_duringLoad_stopsAtProgressPoint()
+void tst_celebritylist::close_duringLoad_stopsAtProgressPoint()
 {
     writeDb(dataLines(1000));
     // Closed at the second progress point.
@@ -510,7 +510,7 @@ void tst_loader::close_duringLoad_stopsAtProgressPoint()
     QCOMPARE(list()->model()->rowCount(), 200);
 }
 
-void tst_loader::verifyCurrentRowShown()
+void tst_celebritylist::verifyCurrentRowShown()
 {
     const QModelIndex current = list()->currentIndex();
     QVERIFY(current.isValid());
@@ -525,7 +525,7 @@ void tst_loader::verifyCurrentRowShown()
     QCOMPARE(shot.pixelColor(at).name(), list()->palette().color(QPalette::Highlight).name());
 }
 
-void tst_loader::enterOnLoadButton_loads()
+void tst_celebritylist::enterOnLoadButton_loads()
 {
     writeDb("A, 1 1 1901,1\r\n");
     auto *button = window->findChild<QPushButton *>(QStringLiteral("Command2"));
@@ -537,7 +537,7 @@ void tst_loader::enterOnLoadButton_loads()
     QVERIFY(!button->isVisible());
 }
 
-void tst_loader::keys_showTheSelectedRow_data()
+void tst_celebritylist::keys_showTheSelectedRow_data()
 {
     QTest::addColumn<QList<int>>("keys");
     QTest::addColumn<int>("row");
@@ -550,7 +550,7 @@ void tst_loader::keys_showTheSelectedRow_data()
     // clang-format on
 }
 
-void tst_loader::keys_showTheSelectedRow()
+void tst_celebritylist::keys_showTheSelectedRow()
 {
     QFETCH(QList<int>, keys);
     QFETCH(int, row);
@@ -567,7 +567,7 @@ void tst_loader::keys_showTheSelectedRow()
     verifyCurrentRowShown();
 }
 
-void tst_loader::load_rowsSortedInAbove_keepTheTopRow()
+void tst_celebritylist::load_rowsSortedInAbove_keepTheTopRow()
 {
     // 200 late names sort before the 100 early ones.
     writeDb(dataLines(100) + dataLines(200).replace("Person 1", "Aa Person 2"));
@@ -588,7 +588,7 @@ void tst_loader::load_rowsSortedInAbove_keepTheTopRow()
     QCOMPARE(topAfter, topBefore);
 }
 
-void tst_loader::load_untouchedView_staysAtTheFirstRow()
+void tst_celebritylist::load_untouchedView_staysAtTheFirstRow()
 {
     writeDb(dataLines(100) + dataLines(200).replace("Person 1", "Aa Person 2"));
     clickLoad();
@@ -596,7 +596,7 @@ void tst_loader::load_untouchedView_staysAtTheFirstRow()
     QCOMPARE(list()->verticalScrollBar()->value(), 0);
 }
 
-void tst_loader::typeAhead_movesAndShowsTheSelection()
+void tst_celebritylist::typeAhead_movesAndShowsTheSelection()
 {
     // Rows: Alban Berg, Albert Einstein, Émile, Emily, Eve, 200 Persons, Zoe.
     writeDb("Zoe, 1 1 1900,2\r\nEve, 1 1 1900,2\r\nEmily, 1 1 1900,2\r\n"
@@ -662,5 +662,5 @@ void tst_loader::typeAhead_movesAndShowsTheSelection()
     QCOMPARE(name(), QStringLiteral("Émile"));
 }
 
-QTEST_MAIN(tst_loader)
-#include "tst_loader.moc"
+QTEST_MAIN(tst_celebritylist)
+#include "tst_celebritylist.moc"

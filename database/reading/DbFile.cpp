@@ -1,6 +1,6 @@
 #include "DbFile.h"
-#include "LoadBudget.h"
-#include "PlatformText.h"
+#include "ReadBudget.h"
+#include "database/text/PlatformText.h"
 
 #ifdef Q_OS_WIN
 #include "platform/win32.h"
@@ -19,8 +19,6 @@ namespace {
 
 // A read at a time; a stop is looked at between two.
 constexpr qsizetype kBlock = load::kReadSlice;
-// A line longer than this is a long one.
-constexpr qsizetype kLongLine = qsizetype(1) << 20;
 
 #ifndef Q_OS_WIN
 // Windows-1252 in its 0x80..0x9F range; the five bytes it leaves undefined map
@@ -226,7 +224,7 @@ bool DbFile::fill()
         // growing by doubling would copy it again and again, each copy into
         // memory never touched before, which is slow, and no stop can cut a
         // copy short. The pages are taken only as the reads fill them.
-        if (room > kLongLine)
+        if (room > load::kLongLine)
             room = std::max<qsizetype>(room, end + (fileSize - bytesRead) + kBlock);
         buffer.resize(room);
     }

@@ -2,7 +2,7 @@
 // looks for it: the first regular file among the places, or the first place
 // when there is none. The package check runs it on an unpacked package.
 //   dblocate <folder of the program>
-#include "database/Location.h"
+#include "database/reading/Location.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -17,7 +17,7 @@
 // far from the last one found is searched for in all runs together, about
 // R * log2(N) rounds of R - 1 binary searches, so R^2 * log2(N)^2 comparisons
 // at most (about 200,000 for a million items in 21 runs, a millisecond or
-// two); a row within kStepMax of the last one found, as a view paints its
+// two); a row within load::kStepMax of the last one found, as a view paints its
 // rows one after the other, costs R comparisons a row of the way. Once the
 // runs are merged into one, a row is an index.
 
@@ -38,14 +38,11 @@ public:
     qsizetype partitionRow(const std::string &bytes, bool after) const;
 
 private:
-    // Rows within this many of the last one found are reached by stepping:
-    // about as many comparisons as one search across the runs takes.
-    static constexpr qsizetype kStepMax = 256;
-
     std::size_t lowerBound(const SortedRun &run, const OrderEntry &e) const;
     // Places in each run such that the row's entry is the least of the
-    // entries there, and the places add up to the row.
-    void seek(qsizetype row) const;
+    // entries there, and the places add up to the row; true when the row was
+    // searched for rather than stepped to.
+    bool seek(qsizetype row) const;
     void search(qsizetype row) const;
     void step(qsizetype row) const;
     // The run whose entry at the cursor is the least: the cursor's row's.

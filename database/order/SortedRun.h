@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OrderBudget.h"
 #include "OrderEntry.h"
 
 #include <cstddef>
@@ -21,7 +22,7 @@ class SpareChunks;
 class SortedRun
 {
 public:
-    static constexpr std::size_t kChunk = 4096;
+    static constexpr std::size_t kChunk = load::kRunChunk;
     using Chunk = std::unique_ptr<OrderEntry[]>;
 
     std::size_t size() const { return count; }
@@ -49,8 +50,7 @@ public:
     void give(SortedRun::Chunk &chunk);
 
 private:
-    // A merge takes chunks as fast as it empties them: a few spares do.
-    static constexpr std::size_t kMax = 2;
+    static constexpr std::size_t kMax = load::kSpareChunks;
     std::vector<SortedRun::Chunk> chunks;
 };
 

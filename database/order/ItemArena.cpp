@@ -1,5 +1,5 @@
 #include "ItemArena.h"
-#include "ItemText.h"
+#include "database/text/ItemText.h"
 
 #include <limits>
 

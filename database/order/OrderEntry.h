@@ -2,8 +2,8 @@
 
 #include "Collation.h"
 #include "ItemArena.h"
-#include "ItemText.h"
 #include "KeyRests.h"
+#include "database/text/ItemText.h"
 
 #include <QByteArrayView>
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "DbFile.h"
-#include "ItemText.h"
 #include "LineParser.h"
-#include "OrderEntry.h"
+#include "database/order/OrderEntry.h"
+#include "database/text/ItemText.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -66,7 +66,9 @@ public:
     ReadFailure failure() const { return failed; }
 
 private:
-    struct Record
+    // A line in a batch: where its name and tail lie in the batch's text, its
+    // key start, and whether it is an item at all.
+    struct BatchLine
     {
         std::size_t text;
         std::size_t nameBytes;
@@ -78,7 +80,7 @@ private:
     struct Batch
     {
         std::vector<char> text; // names and tails, one after the other
-        std::vector<Record> lines;
+        std::vector<BatchLine> lines;
         bool last = false;
         ReadFailure failure = ReadFailure::None;
     };
@@ -92,6 +94,8 @@ private:
     void handOver(Batch *batch);
     // The caller's: gives its batch back and waits for the next full one.
     bool takeFull(std::chrono::milliseconds wait);
+    // Under the mutex: each batch is in exactly one place.
+    void checkEachBatchInOnePlace() const;
 
     // Made by the constructor before the reading thread starts, unchanged
     // after: either thread may read them.
@@ -110,6 +114,10 @@ private:
     std::condition_variable emptied;
     std::deque<Batch *> full;
     std::deque<Batch *> empty;
+    // Which thread holds a batch outside the queues, for the check that
+    // every batch is in one place only.
+    bool readerHolds = false;
+    bool callerHolds = false;
     // Set once, under the mutex (so that a waiting thread cannot miss it);
     // read without the lock too, by the reading thread between lines and
     // inside them.

@@ -1,5 +1,5 @@
 #include "Selection.h"
-#include "ItemText.h"
+#include "database/text/ItemText.h"
 
 #include "engine/numerology.h"
 
