@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,14 @@ struct Program
 {
     const char *path;
     const wchar_t *fileName;
+    const char *name; // the test's name for it
 };
+
+// How GoogleTest names the parameter in its output and CTest's list.
+void PrintTo(const Program &program, std::ostream *out)
+{
+    *out << program.name;
+}
 
 class VersionRecord : public ::testing::TestWithParam<Program>
 {};
@@ -94,9 +102,11 @@ TEST_P(VersionRecord, DeclaresItRunsAsTheUserOnWindows10And11)
     FreeLibrary(program);
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, VersionRecord,
-                         ::testing::Values(Program{FAMESCOPE_PROGRAM, L"famescope.exe"},
-                                           Program{FAMESCOPE_DB_TOOL, L"famescope-db.exe"}));
+INSTANTIATE_TEST_SUITE_P(
+    Programs, VersionRecord,
+    ::testing::Values(Program{FAMESCOPE_PROGRAM, L"famescope.exe", "famescope"},
+                      Program{FAMESCOPE_DB_TOOL, L"famescope-db.exe", "famescope_db"}),
+    [](const ::testing::TestParamInfo<Program> &info) { return std::string(info.param.name); });
 
 TEST(Icon, TheWindowProgramCarriesTheIconInItsSizes)
 {
