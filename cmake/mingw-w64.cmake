@@ -1,15 +1,6 @@
 # Cross-compiles for 64-bit Windows with MinGW-w64 and runs what it builds
-# under Wine. The posix-thread variant of the compiler is the one that can
-# build GoogleTest (std::mutex).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# under Wine.
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-compilers.cmake)
 # Without the MinGW runtime DLLs beside them, Wine ends a test with code 53
 # and, its messages off, no word: the programs carry their runtime.
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)

@@ -21,15 +21,21 @@ set(stage ${package_dir}/${package_name})
 set(zip ${package_dir}/${package_name}.zip)
 set(installer ${package_dir}/famescope-${PROJECT_VERSION}-setup.exe)
 
+# The licences, each as licenses/<name>.txt, named here only: the read-me
+# gets the names from here, and the installer's check from the package.
+set(FAMESCOPE_LICENCE_OWN LICENSE-Famescope)
+set(FAMESCOPE_LICENCE_SAMPLE LICENSE-sample-data)
+set(FAMESCOPE_LICENCE_QT LICENSE-Qt-LGPL-3.0)
+set(FAMESCOPE_LICENCE_QT_GPL LICENSE-Qt-GPL-3.0)
+set(FAMESCOPE_LICENCE_QT_THIRD_PARTY Qt-third-party-notices)
+set(licences
+    ${FAMESCOPE_LICENCE_OWN}=${PROJECT_SOURCE_DIR}/LICENSE
+    ${FAMESCOPE_LICENCE_SAMPLE}=${PROJECT_SOURCE_DIR}/data/LICENSE.calendar
+    ${FAMESCOPE_LICENCE_QT}=${FAMESCOPE_QT_LICENSES}/LGPL-3.0-only.txt
+    ${FAMESCOPE_LICENCE_QT_GPL}=${FAMESCOPE_QT_LICENSES}/GPL-3.0-only.txt
+    ${FAMESCOPE_LICENCE_QT_THIRD_PARTY}=${FAMESCOPE_QT_LICENSES}/QT-THIRD-PARTY-NOTICES.txt)
 configure_file(${PROJECT_SOURCE_DIR}/assets/README-windows.txt.in
                ${package_dir}/README-windows.txt @ONLY)
-# The licences, each as licenses/<name>.txt: name=source pairs.
-set(licences
-    LICENSE-Famescope=${PROJECT_SOURCE_DIR}/LICENSE
-    LICENSE-sample-data=${PROJECT_SOURCE_DIR}/data/LICENSE.calendar
-    LICENSE-Qt-LGPL-3.0=${FAMESCOPE_QT_LICENSES}/LGPL-3.0-only.txt
-    LICENSE-Qt-GPL-3.0=${FAMESCOPE_QT_LICENSES}/GPL-3.0-only.txt
-    Qt-third-party-notices=${FAMESCOPE_QT_LICENSES}/QT-THIRD-PARTY-NOTICES.txt)
 string(REPLACE ";" "|" licences_arg "${licences}")
 set(stage_stamp ${package_dir}/stage.stamp)
 add_custom_command(OUTPUT ${stage_stamp}
