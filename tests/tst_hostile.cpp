@@ -35,7 +35,7 @@ private slots:
     void file_unreadable_loadsNothing();
     void file_randomBinary_matchesTheRules();
     void file_fiftyMegabyteLine();
-    void file_millionLines();
+    void file_manyLines_loadsEveryLine();
     void file_cutShortWhileLoading_keepsWhatWasRead_data();
     void file_cutShortWhileLoading_keepsWhatWasRead();
     void file_replacedWhileLoading_readsTheOpenFile();
@@ -186,14 +186,25 @@ void tst_hostile::file_fiftyMegabyteLine()
     QCOMPARE(label("Label16")->text(), QStringLiteral("55%"));
 }
 
-void tst_hostile::file_millionLines()
+// Far more lines than a 16-bit count holds. A million here; under Wine,
+// whose collation works a key out some thirty times slower than ICU, a
+// quarter of that, so that the test stays well inside its time on a busy
+// machine.
+#ifdef Q_OS_WIN
+constexpr int kManyLines = 250000;
+#else
+constexpr int kManyLines = 1000000;
+#endif
+
+void tst_hostile::file_manyLines_loadsEveryLine()
 {
-    writeDb(numberedLines(1000000));
+    writeDb(numberedLines(kManyLines));
     clickLoad();
-    QCOMPARE(label("stat")->text(), QStringLiteral("1000000 Names Loaded. (COMPLETE)"));
-    QCOMPARE(rows(), 1000000);
+    QCOMPARE(label("stat")->text(), QStringLiteral("%1 Names Loaded. (COMPLETE)").arg(kManyLines));
+    QCOMPARE(rows(), kManyLines);
     QVERIFY(rowText(0).startsWith(QStringLiteral("P0000001 ")));
-    QVERIFY(rowText(999999).startsWith(QStringLiteral("P1000000 ")));
+    QVERIFY(rowText(kManyLines - 1)
+                .startsWith(QStringLiteral("P%1 ").arg(kManyLines, 7, 10, QLatin1Char('0'))));
     QVERIFY(rowText(123455).startsWith(QStringLiteral("P0123456 ")));
 }
 
