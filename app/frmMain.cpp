@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QPixmap>
 
 // Resources compiled into a static library are registered by hand, outside
 // any namespace.
@@ -79,6 +80,11 @@ frmMain::frmMain(QWidget *parent)
     // inherit it as they are made instead of being told again.
     setFont(windowFont(13));
     ui->setupUi(this);
+    // Set here, not in the form: told they are PNGs, the pictures skip the
+    // image plugins a form's pictures are offered to first.
+    ui->Image1->setPixmap(QPixmap::fromImage(readPicture(QStringLiteral(":/title.png"))));
+    ui->Image2->setPixmap(QPixmap::fromImage(readPicture(QStringLiteral(":/panel.png"))));
+    ui->Image3->setPixmap(QPixmap::fromImage(readPicture(QStringLiteral(":/background.png"))));
     setFixedSize(size());
     // A label of fixed size takes new text without asking the window for a
     // new layout, an event each time: the status line takes a new text at

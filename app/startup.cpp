@@ -4,6 +4,7 @@
 #include "database/order/Collation.h"
 #include "frmMain.h"
 #include "version.h"
+#include "widgets.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -27,7 +28,8 @@ void setApplicationInfo()
     QApplication::setDesktopFileName(QStringLiteral("example.vantorel.Famescope"));
     QIcon icon;
     for (const int size : {16, 32, 48})
-        icon.addFile(QStringLiteral(":/famescope-%1.png").arg(size), QSize(size, size));
+        icon.addPixmap(
+            QPixmap::fromImage(readPicture(QStringLiteral(":/famescope-%1.png").arg(size))));
     QApplication::setWindowIcon(icon);
 }
 

@@ -1,5 +1,6 @@
 #include "widgets.h"
 
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -58,6 +59,17 @@ void StretchedPicture::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.drawPixmap(rect(), pixmap());
+}
+
+QImage readPicture(const QString &resource)
+{
+    // Told the format and not to guess, the reader goes straight to Qt's
+    // own PNG reader. Left to guess, it would first load every image
+    // plugin installed to ask each whether it reads the file, which costs
+    // the start-up more than decoding the pictures does.
+    QImageReader reader(resource, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
 }
 
 LinkLabel::LinkLabel(QWidget *parent) : QLabel(parent) {}

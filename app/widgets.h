@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 
@@ -46,6 +47,10 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
 };
+
+// One of the program's own pictures, a PNG among its resources. Any thread
+// may read one.
+QImage readPicture(const QString &resource);
 
 // A label that reports a click of the left mouse button.
 class LinkLabel : public QLabel
