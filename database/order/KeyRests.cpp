@@ -77,9 +77,10 @@ void prefetchLine(const void *at)
 
 void KeyRests::prefetch(ItemArena::Id id, bool early) const
 {
-    if (id >= rests.size())
+    const Kept *found = rests.find(id);
+    if (!found)
         return;
-    const Kept &kept = rests[id];
+    const Kept &kept = *found;
     if (early || !(kept.tag & kInSlot)) {
         prefetchLine(&kept);
         return;
@@ -166,14 +167,30 @@ KeyRests::Kept &KeyRests::restOf(ItemArena::Id id) const
         // every item: the list once more than one item in five has a rest.
         if (fewRests.size() * 5 <= std::size_t(arena.size()))
             return fewRests[id];
-        rests.resize(std::size_t(arena.size()));
         for (const auto &[item, kept] : fewRests)
-            rests[item] = kept;
+            rests.at(item) = kept;
         std::unordered_map<ItemArena::Id, Kept>().swap(fewRests);
     }
-    if (rests.size() <= id)
-        rests.resize(std::max(std::size_t(id) + 1, std::size_t(arena.size())));
-    return rests[id];
+    return rests.at(id);
+}
+
+KeyRests::Kept &KeyRests::KeptByItem::at(ItemArena::Id id)
+{
+    const std::size_t block = id >> kBlockShift;
+    if (block >= blocks.size())
+        blocks.resize(block + 1);
+    if (!blocks[block])
+        blocks[block] = std::make_unique<Kept[]>(std::size_t(kBlockMask) + 1);
+    return blocks[block][id & kBlockMask];
+}
+
+std::size_t KeyRests::KeptByItem::bytes() const
+{
+    std::size_t made = 0;
+    for (const auto &block : blocks)
+        made += block ? 1 : 0;
+    return blocks.capacity() * sizeof(blocks[0]) +
+           made * (std::size_t(kBlockMask) + 1) * sizeof(Kept);
 }
 
 bool KeyRests::ensureRest(ItemArena::Id id, std::size_t size) const
@@ -301,7 +318,7 @@ std::size_t KeyRests::bytesKept() const
     // A map's node holds an item, what is kept and a pointer, besides its
     // bucket's pointer.
     const std::size_t node = 2 * sizeof(void *) + sizeof(ItemArena::Id) + sizeof(Kept);
-    std::size_t bytes = rests.capacity() * sizeof(Kept) + (fewRests.size() + tails.size()) * node;
+    std::size_t bytes = rests.bytes() + (fewRests.size() + tails.size()) * node;
     for (std::size_t c = 0; c < kClasses; ++c) {
         const std::size_t slotBytes = kSlotHead + classBytes(c);
         bytes += (slabs[c].blocks.size() * slotBytes << blockShift(slotBytes)) +

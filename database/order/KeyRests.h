@@ -91,8 +91,33 @@ private:
         std::vector<std::uint32_t> freed;
     };
 
-    // The item's rest: in a map while few items have one, in a list by item
-    // once many do (names alike tie by the thousand), whichever is smaller.
+    // What is kept by item once many items have rests: in blocks that are
+    // made as items need them and never move, so that the list grows
+    // without a copy of itself (tens of megabytes in a list of millions,
+    // a pause a user would see) and without a spare copy's memory.
+    class KeptByItem
+    {
+    public:
+        bool empty() const { return blocks.empty(); }
+        // Nothing where no item of the id's block has a rest yet.
+        const Kept *find(ItemArena::Id id) const
+        {
+            const std::size_t block = id >> kBlockShift;
+            return block < blocks.size() && blocks[block] ? &blocks[block][id & kBlockMask]
+                                                          : nullptr;
+        }
+        Kept &at(ItemArena::Id id);
+        std::size_t bytes() const;
+
+    private:
+        // 65,536 items a block: half a megabyte.
+        static constexpr int kBlockShift = 16;
+        static constexpr ItemArena::Id kBlockMask = (ItemArena::Id(1) << kBlockShift) - 1;
+        std::vector<std::unique_ptr<Kept[]>> blocks;
+    };
+
+    // The item's rest: in a map while few items have one, by item once many
+    // do (names alike tie by the thousand), whichever is smaller.
     Kept &restOf(ItemArena::Id id) const;
     // Works out at least `size` bytes of the item's rest, or all of it,
     // unless it has them already; false when none can be kept.
@@ -113,7 +138,7 @@ private:
     const Collation &collation;
     mutable std::array<Slab, kClasses> slabs;
     mutable std::unordered_map<ItemArena::Id, Kept> fewRests;
-    mutable std::vector<Kept> rests;
+    mutable KeptByItem rests;
     // Per item of a name another item has too, its tail's key; few.
     mutable std::unordered_map<ItemArena::Id, Kept> tails;
     mutable std::vector<unsigned char> scratch;
