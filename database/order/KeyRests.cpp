@@ -120,19 +120,23 @@ void KeyRests::free(const Kept &kept) const
 
 bool KeyRests::keep(QByteArrayView utf8, std::size_t from, std::size_t wanted, Kept &kept) const
 {
-    const bool inPlace = wanted <= kInPlace;
-    const std::size_t c = inPlace ? 0 : classFor(std::min(wanted, kMaxRest));
-    const std::size_t capacity = inPlace ? kInPlace : classBytes(c);
-    scratch.resize(from + capacity);
+    const std::size_t asked =
+        wanted <= kInPlace ? kInPlace : classBytes(classFor(std::min(wanted, kMaxRest)));
+    scratch.resize(from + asked);
     const std::size_t got = collation.sortKeyStartUtf8(utf8, scratch.data(), scratch.size());
     const std::size_t size = got > from ? got - from : 0;
     const bool whole = got < scratch.size();
-    if (inPlace) {
+    // A key that ends short of the room asked for takes the least room it
+    // fits in: a tail's key, asked for at 32 bytes, takes some twenty.
+    const std::size_t needed = whole ? size : asked;
+    if (needed <= kInPlace) {
         free(kept);
         kept.tag = kKept | (whole ? kWholeKey : 0) | static_cast<unsigned char>(size);
         std::memcpy(kept.bytes.data(), scratch.data() + from, size);
         return true;
     }
+    const std::size_t c = classFor(needed);
+    const std::size_t capacity = classBytes(c);
     Slab &slab = slabs[c];
     std::size_t index;
     if (!slab.freed.empty()) {
