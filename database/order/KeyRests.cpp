@@ -178,7 +178,7 @@ KeyRests::Kept &KeyRests::restOf(ItemArena::Id id) const
     return rests.at(id);
 }
 
-KeyRests::Kept &KeyRests::KeptByItem::at(ItemArena::Id id)
+KeyRests::Kept &KeyRests::KeptByItem::make(ItemArena::Id id)
 {
     const std::size_t block = id >> kBlockShift;
     if (block >= blocks.size())

@@ -106,10 +106,18 @@ private:
             return block < blocks.size() && blocks[block] ? &blocks[block][id & kBlockMask]
                                                           : nullptr;
         }
-        Kept &at(ItemArena::Id id);
+        Kept &at(ItemArena::Id id)
+        {
+            const std::size_t block = id >> kBlockShift;
+            if (block < blocks.size() && blocks[block])
+                return blocks[block][id & kBlockMask];
+            return make(id);
+        }
         std::size_t bytes() const;
 
     private:
+        Kept &make(ItemArena::Id id);
+
         // 65,536 items a block: half a megabyte.
         static constexpr int kBlockShift = 16;
         static constexpr ItemArena::Id kBlockMask = (ItemArena::Id(1) << kBlockShift) - 1;
