@@ -171,9 +171,8 @@ KeyRests::Kept &KeyRests::restOf(ItemArena::Id id) const
         // every item: the list once more than one item in five has a rest.
         if (fewRests.size() * 5 <= std::size_t(arena.size()))
             return fewRests[id];
-        for (const auto &[item, kept] : fewRests)
-            rests.at(item) = kept;
-        std::unordered_map<ItemArena::Id, Kept>().swap(fewRests);
+        fewRests.forEach([this](ItemArena::Id item, const Kept &kept) { rests.at(item) = kept; });
+        fewRests.clear();
     }
     return rests.at(id);
 }
