@@ -12,7 +12,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QPixmap>
 
 // Resources compiled into a static library are registered by hand, outside
 // any namespace.
@@ -82,9 +81,9 @@ frmMain::frmMain(QWidget *parent)
     ui->setupUi(this);
     // Set here, not in the form: told they are PNGs, the pictures skip the
     // image plugins a form's pictures are offered to first.
-    ui->Image1->setPixmap(QPixmap::fromImage(readPicture(QStringLiteral(":/title.png"))));
-    ui->Image2->setPixmap(QPixmap::fromImage(readPicture(QStringLiteral(":/panel.png"))));
-    ui->Image3->setPixmap(QPixmap::fromImage(readPicture(QStringLiteral(":/background.png"))));
+    ui->Image1->setPixmap(picture(QStringLiteral(":/title.png")));
+    ui->Image2->setPixmap(picture(QStringLiteral(":/panel.png")));
+    ui->Image3->setPixmap(picture(QStringLiteral(":/background.png")));
     setFixedSize(size());
     // A label of fixed size takes new text without asking the window for a
     // new layout, an event each time: the status line takes a new text at

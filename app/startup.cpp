@@ -28,8 +28,7 @@ void setApplicationInfo()
     QApplication::setDesktopFileName(QStringLiteral("example.vantorel.Famescope"));
     QIcon icon;
     for (const int size : {16, 32, 48})
-        icon.addPixmap(
-            QPixmap::fromImage(readPicture(QStringLiteral(":/famescope-%1.png").arg(size))));
+        icon.addPixmap(picture(QStringLiteral(":/famescope-%1.png").arg(size)));
     QApplication::setWindowIcon(icon);
 }
 

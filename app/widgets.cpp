@@ -61,7 +61,7 @@ void StretchedPicture::paintEvent(QPaintEvent *)
     p.drawPixmap(rect(), pixmap());
 }
 
-QImage readPicture(const QString &resource)
+QPixmap picture(const QString &resource)
 {
     // Told the format and not to guess, the reader goes straight to Qt's
     // own PNG reader. Left to guess, it would first load every image
@@ -69,7 +69,7 @@ QImage readPicture(const QString &resource)
     // the start-up more than decoding the pictures does.
     QImageReader reader(resource, "png");
     reader.setAutoDetectImageFormat(false);
-    return reader.read();
+    return QPixmap::fromImage(reader.read());
 }
 
 LinkLabel::LinkLabel(QWidget *parent) : QLabel(parent) {}

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QImage>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 
 namespace app {
@@ -48,9 +48,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
-// One of the program's own pictures, a PNG among its resources. Any thread
-// may read one.
-QImage readPicture(const QString &resource);
+// One of the program's own pictures, a PNG among its resources.
+QPixmap picture(const QString &resource);
 
 // A label that reports a click of the left mouse button.
 class LinkLabel : public QLabel
