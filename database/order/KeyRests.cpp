@@ -167,8 +167,8 @@ bool KeyRests::keep(QByteArrayView utf8, std::size_t from, std::size_t wanted, K
 KeyRests::Kept &KeyRests::restOf(ItemArena::Id id) const
 {
     if (rests.empty()) {
-        // A map holds an item's rest in some forty bytes, a list in eight for
-        // every item: the list once more than one item in five has a rest.
+        // A map holds an item's rest in some forty bytes, the blocks in eight
+        // for every item: the blocks once more than one item in five has a rest.
         if (fewRests.size() * 5 <= std::size_t(arena.size()))
             return fewRests[id];
         fewRests.forEach([this](ItemArena::Id item, const Kept &kept) { rests.at(item) = kept; });

@@ -100,7 +100,7 @@ private:
     public:
         bool empty() const { return blocks.empty(); }
         // Nothing where no item of the id's block has a rest yet.
-        const Kept *find(ItemArena::Id id) const
+        Kept *find(ItemArena::Id id) const
         {
             const std::size_t block = id >> kBlockShift;
             return block < blocks.size() && blocks[block] ? &blocks[block][id & kBlockMask]
@@ -108,10 +108,8 @@ private:
         }
         Kept &at(ItemArena::Id id)
         {
-            const std::size_t block = id >> kBlockShift;
-            if (block < blocks.size() && blocks[block])
-                return blocks[block][id & kBlockMask];
-            return make(id);
+            Kept *kept = find(id);
+            return kept ? *kept : make(id);
         }
         std::size_t bytes() const;
 
