@@ -34,16 +34,53 @@ constexpr unsigned kWholeSlot = 0x8000;
 static_assert(kMaxRest < kWholeSlot, "a slot counts its bytes below the whole flag");
 
 // Size classes a half larger each, from twelve bytes to a whole rest.
-constexpr std::size_t classBytes(std::size_t c)
+constexpr std::size_t classBytesFrom(std::size_t c)
 {
     std::size_t bytes = 12;
     for (; c > 0 && bytes < kMaxRest; --c)
         bytes += bytes / 2;
     return std::min(bytes, kMaxRest);
 }
-static_assert(classBytes(KeyRests::kClasses - 2) < kMaxRest &&
-                  classBytes(KeyRests::kClasses - 1) == kMaxRest,
+
+// A slab grows by blocks of a power of two of slots, about 64 KiB or one slot.
+constexpr int blockShiftFor(std::size_t slotBytes)
+{
+    int shift = 0;
+    while ((slotBytes << (shift + 1)) <= (std::size_t(1) << 16))
+        ++shift;
+    return shift;
+}
+
+// Each class's slot, looked up at every comparison of two slots' keys:
+// worked out once, here, rather than at every look.
+struct SlotClass
+{
+    std::size_t capacity; // key bytes a slot holds
+    std::size_t bytes;    // with its head
+    int shift;            // slots a block, as a power of two
+};
+struct SlotClasses
+{
+    SlotClass of[KeyRests::kClasses];
+};
+constexpr SlotClasses makeSlotClasses()
+{
+    SlotClasses classes{};
+    for (std::size_t c = 0; c < KeyRests::kClasses; ++c) {
+        const std::size_t capacity = classBytesFrom(c);
+        classes.of[c] = {capacity, kSlotHead + capacity, blockShiftFor(kSlotHead + capacity)};
+    }
+    return classes;
+}
+constexpr SlotClasses kSlotClasses = makeSlotClasses();
+static_assert(kSlotClasses.of[KeyRests::kClasses - 2].capacity < kMaxRest &&
+                  kSlotClasses.of[KeyRests::kClasses - 1].capacity == kMaxRest,
               "the classes end at a whole rest");
+
+constexpr std::size_t classBytes(std::size_t c)
+{
+    return kSlotClasses.of[c].capacity;
+}
 
 std::size_t classFor(std::size_t bytes)
 {
@@ -51,15 +88,6 @@ std::size_t classFor(std::size_t bytes)
     while (classBytes(c) < bytes)
         ++c;
     return c;
-}
-
-// A slab grows by blocks of a power of two of slots, about 64 KiB or one slot.
-int blockShift(std::size_t slotBytes)
-{
-    int shift = 0;
-    while ((slotBytes << (shift + 1)) <= (std::size_t(1) << 16))
-        ++shift;
-    return shift;
 }
 
 } // namespace
@@ -92,10 +120,9 @@ void KeyRests::prefetch(ItemArena::Id id, bool early) const
 
 unsigned char *KeyRests::slot(std::size_t c, std::size_t index) const
 {
-    const std::size_t slotBytes = kSlotHead + classBytes(c);
-    const int shift = blockShift(slotBytes);
-    return slabs[c].blocks[index >> shift].get() +
-           (index & ((std::size_t(1) << shift) - 1)) * slotBytes;
+    const SlotClass &slotClass = kSlotClasses.of[c];
+    return slabs[c].blocks[index >> slotClass.shift].get() +
+           (index & ((std::size_t(1) << slotClass.shift) - 1)) * slotClass.bytes;
 }
 
 KeyRests::View KeyRests::view(const Kept &kept) const
@@ -136,7 +163,6 @@ bool KeyRests::keep(QByteArrayView utf8, std::size_t from, std::size_t wanted, K
         return true;
     }
     const std::size_t c = classFor(needed);
-    const std::size_t capacity = classBytes(c);
     Slab &slab = slabs[c];
     std::size_t index;
     if (!slab.freed.empty()) {
@@ -145,10 +171,9 @@ bool KeyRests::keep(QByteArrayView utf8, std::size_t from, std::size_t wanted, K
     } else {
         if (slab.used >= 0xFFFFFFFFu)
             return false;
-        const std::size_t slotBytes = kSlotHead + capacity;
-        const int shift = blockShift(slotBytes);
-        if (slab.used == slab.blocks.size() << shift)
-            slab.blocks.emplace_back(new unsigned char[slotBytes << shift]);
+        const SlotClass &slotClass = kSlotClasses.of[c];
+        if (slab.used == slab.blocks.size() << slotClass.shift)
+            slab.blocks.emplace_back(new unsigned char[slotClass.bytes << slotClass.shift]);
         index = slab.used++;
     }
     free(kept);
@@ -323,8 +348,8 @@ std::size_t KeyRests::bytesKept() const
     const std::size_t node = 2 * sizeof(void *) + sizeof(ItemArena::Id) + sizeof(Kept);
     std::size_t bytes = rests.bytes() + (fewRests.size() + tails.size()) * node;
     for (std::size_t c = 0; c < kClasses; ++c) {
-        const std::size_t slotBytes = kSlotHead + classBytes(c);
-        bytes += (slabs[c].blocks.size() * slotBytes << blockShift(slotBytes)) +
+        const SlotClass &slotClass = kSlotClasses.of[c];
+        bytes += (slabs[c].blocks.size() * slotClass.bytes << slotClass.shift) +
                  slabs[c].freed.capacity() * sizeof(std::uint32_t);
     }
     return bytes;
