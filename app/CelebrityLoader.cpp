@@ -50,6 +50,7 @@ bool CelebrityLoader::readAll(database::ParseAhead &lines, const ProgressPoint &
                 continue;
         }
         untilLook = budget::kLinesPerLook;
+        lines.workOutRests(model.restsAhead());
         if (!look(atPause))
             return false;
     }
@@ -59,7 +60,7 @@ bool CelebrityLoader::store(const database::ParseAhead::Line &line,
                             const ProgressPoint &atProgressPoint)
 {
     if (line.isItem)
-        model.append(line.name, line.tail, line.key);
+        model.append(line.name, line.tail, line.key, line.rest);
     if (!isProgressCount(model.itemCount()))
         return true;
     shown = model.itemCount();

@@ -34,14 +34,15 @@ void CelebrityModel::reserve(qint64 lines, qint64 bytes)
 }
 
 bool CelebrityModel::append(QByteArrayView nameUtf8, QByteArrayView tailUtf8,
-                            database::SortedOrder::KeyStart key)
+                            database::SortedOrder::KeyStart key,
+                            const database::KeyRests::Ahead &rest)
 {
     // Qt's models count rows in an int.
     if (items.size() >= std::numeric_limits<int>::max())
         return false;
     const auto id = items.append(nameUtf8, tailUtf8);
     if (id)
-        order.add(*id, key);
+        order.add(*id, key, rest);
     return id.has_value();
 }
 

@@ -32,9 +32,12 @@ public:
     // Room for a file of this size with this many lines, to spare regrowth.
     void reserve(qint64 lines, qint64 bytes);
     // Adds an item, announced at the next flush. False when it cannot be stored.
-    // The item's key start comes worked out already (EntryOrder::keyStart).
+    // The item's key start comes worked out already (EntryOrder::keyStart),
+    // and its rest's first bytes too when restsAhead() asked for them.
     bool append(QByteArrayView nameUtf8, QByteArrayView tailUtf8,
-                database::SortedOrder::KeyStart key);
+                database::SortedOrder::KeyStart key, const database::KeyRests::Ahead &rest = {});
+    // Whether new items' rests are worth working out ahead (SortedOrder::restsAhead).
+    bool restsAhead() const { return order.restsAhead(); }
     // Announces the items added since the last flush at their sorted places:
     // all of them, or the first so that `upTo` items are announced.
     void flush(qsizetype upTo = std::numeric_limits<qsizetype>::max());

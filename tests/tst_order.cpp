@@ -442,11 +442,18 @@ void tst_order::prefixKey_startsEveryLongerTextsKey()
         const QString item = itemtext::compose(name, u", 1 1 1900,2");
         std::string whole;
         collation.appendSortKey(item, whole);
-        // The key's start, worked out alone from the UTF-8, is the same.
+        // The key's start, worked out alone from the UTF-8, is the same, and
+        // so are the rest's first bytes worked out with it.
         unsigned char start[16];
         const std::size_t n = collation.sortKeyStartUtf8(item.toUtf8(), start, sizeof start);
         QCOMPARE(n, std::min<std::size_t>(16, whole.size()));
         QVERIFY(std::memcmp(start, whole.data(), n) == 0);
+        KeyRests::Ahead ahead;
+        itemtext::Utf8Composer composer;
+        EntryOrder::keyStart(collation, composer, name.toUtf8(), ", 1 1 1900,2", &ahead);
+        QVERIFY(ahead.worked);
+        QCOMPARE(std::string(ahead.bytes.begin(), ahead.bytes.begin() + ahead.size),
+                 whole.substr(16, KeyRests::kAheadBytes));
         for (qsizetype n = 1; n <= name.size(); ++n) {
             std::string start;
             collation.appendPrimaryPrefixKey(QStringView(name).left(n), start);
@@ -467,10 +474,14 @@ void tst_order::prefixKey_startsEveryLongerTextsKey()
         itemtext::Utf8Composer composer;
         for (const QByteArray &name : {QByteArray("A"), QByteArray("Zo\xC3\xAB")}) {
             for (const QByteArray &tail : tails) {
-                const auto key = EntryOrder::keyStart(local, composer, name, tail);
+                KeyRests::Ahead ahead;
+                const auto key = EntryOrder::keyStart(local, composer, name, tail, &ahead);
                 std::string whole;
                 local.appendSortKey(
                     itemtext::compose(QString::fromUtf8(name), QString::fromUtf8(tail)), whole);
+                QCOMPARE(std::string(ahead.bytes.begin(), ahead.bytes.begin() + ahead.size),
+                         whole.substr(16, KeyRests::kAheadBytes));
+                QVERIFY(!ahead.whole);
                 whole.resize(16, '\0');
                 unsigned char start[16];
                 for (int i = 0; i < 8; ++i) {

@@ -12,8 +12,9 @@ namespace database {
 namespace {
 
 constexpr std::size_t kMaxRest = KeyRests::kMaxBytes - KeyRests::kStartBytes;
-// Bytes of a key kept beside its item.
+// Bytes of a key kept beside its item: as many as are worked out ahead.
 constexpr std::size_t kInPlace = 7;
+static_assert(KeyRests::kAheadBytes == kInPlace, "the bytes worked out ahead are kept in place");
 // A tail's key asked for at first: a date and a Life Path take fewer.
 constexpr std::size_t kFirstTailKey = 32;
 // Bytes of key past where two names stop being alike that an item's first
@@ -158,8 +159,7 @@ bool KeyRests::keep(QByteArrayView utf8, std::size_t from, std::size_t wanted, K
     const std::size_t needed = whole ? size : asked;
     if (needed <= kInPlace) {
         free(kept);
-        kept.tag = kKept | (whole ? kWholeKey : 0) | static_cast<unsigned char>(size);
-        std::memcpy(kept.bytes.data(), scratch.data() + from, size);
+        kept = inPlace(scratch.data() + from, size, whole);
         return true;
     }
     const std::size_t c = classFor(needed);
@@ -187,6 +187,23 @@ bool KeyRests::keep(QByteArrayView utf8, std::size_t from, std::size_t wanted, K
     const auto slotIndex = std::uint32_t(index);
     std::memcpy(kept.bytes.data() + 1, &slotIndex, sizeof slotIndex);
     return true;
+}
+
+KeyRests::Kept KeyRests::inPlace(const unsigned char *bytes, std::size_t size, bool whole)
+{
+    Kept kept;
+    kept.tag = kKept | (whole ? kWholeKey : 0) | static_cast<unsigned char>(size);
+    std::memcpy(kept.bytes.data(), bytes, size);
+    return kept;
+}
+
+void KeyRests::offer(ItemArena::Id id, const Ahead &ahead)
+{
+    if (!ahead.worked || rests.empty())
+        return;
+    Kept &kept = rests.at(id);
+    if (!kept.tag)
+        kept = inPlace(ahead.bytes.data(), ahead.size, ahead.whole);
 }
 
 KeyRests::Kept &KeyRests::restOf(ItemArena::Id id) const
@@ -285,8 +302,38 @@ int compareKeys(const unsigned char *a, std::size_t aSize, bool aWhole, const un
 
 } // namespace
 
+namespace {
+
+// A Kept's bytes in place as a big-endian number, the bytes past `size` zero.
+std::uint64_t inPlaceBytes(const std::array<unsigned char, 7> &bytes, std::size_t size)
+{
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        value = (value << 8) | (i < size ? bytes[i] : 0);
+    return value;
+}
+
+} // namespace
+
+int KeyRests::compareInPlace(ItemArena::Id a, ItemArena::Id b) const
+{
+    const Kept *ka = rests.find(a);
+    const Kept *kb = rests.find(b);
+    if (!ka || !kb || (ka->tag & (kKept | kInSlot)) != kKept ||
+        (kb->tag & (kKept | kInSlot)) != kKept)
+        return 0;
+    const std::size_t n = std::min(ka->tag & kSizeBits, kb->tag & kSizeBits);
+    const std::uint64_t x = inPlaceBytes(ka->bytes, n);
+    const std::uint64_t y = inPlaceBytes(kb->bytes, n);
+    return x == y ? 0 : x < y ? -1 : 1;
+}
+
 int KeyRests::compare(ItemArena::Id a, ItemArena::Id b, bool &undecided) const
 {
+    // Where many names are alike, most ties end in the bytes kept beside
+    // the two items.
+    if (const int c = compareInPlace(a, b))
+        return c;
     // Both keys are worked out before either is looked at: working one out
     // may move the other's, or take the slot its view points into.
     bool more = false;
@@ -303,16 +350,21 @@ int KeyRests::compare(ItemArena::Id a, ItemArena::Id b, bool &undecided) const
         if (!more)
             return c;
         const std::size_t n = std::min(va.size, vb.size);
+        std::size_t grown = 2 * n;
         if (!sameNameLookedAt) {
             sameNameLookedAt = true;
             if (arena.nameBytes(a) == arena.nameBytes(b))
                 break;
+            // Rests kept before (worked out ahead, or for another tie) and
+            // alike: at once as far as these two names go alike.
+            if (known)
+                grown = std::max(grown, firstRest(a, b));
         }
         if (n >= kMaxRest) {
             undecided = true;
             return 0;
         }
-        wanted = std::min(2 * n, kMaxRest);
+        wanted = std::min(grown, kMaxRest);
     }
     // The same name, then the same 500 blanks: the tails decide, as their
     // own keys order them.

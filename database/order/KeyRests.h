@@ -40,6 +40,17 @@ public:
     // Sizes of the slots kept keys take, each a half larger than the one before.
     static constexpr std::size_t kClasses = 16;
 
+    // The first bytes of an item's rest, worked out with its key start by
+    // whoever works that out (the reader, ahead of the window's thread).
+    static constexpr std::size_t kAheadBytes = 7;
+    struct Ahead
+    {
+        std::array<unsigned char, kAheadBytes> bytes{};
+        unsigned char size = 0;
+        bool whole = false;  // the key ends within them
+        bool worked = false; // whether any were asked for
+    };
+
     // The arena outlives the rests. The collation is the order's.
     KeyRests(const ItemArena &arena, const Collation &collation)
         : arena(arena), collation(collation)
@@ -58,6 +69,10 @@ public:
 
     // Whether many items have rests (kept by item rather than in a map).
     bool many() const { return !rests.empty(); }
+    // Keeps the first bytes of a new item's rest, worked out ahead, once
+    // many items have rests: most new ones will tie too, and then need no
+    // key worked out here.
+    void offer(ItemArena::Id id, const Ahead &ahead);
     // Asks the memory ahead of a comparison that may need it for what is
     // kept of the item's rest (`early`), or, once that has arrived, for the
     // slot it points into.
@@ -74,6 +89,7 @@ private:
         std::array<unsigned char, 7> bytes{};
         unsigned char tag = 0;
     };
+    static Kept inPlace(const unsigned char *bytes, std::size_t size, bool whole);
     // Bytes of a key (a rest or a tail's key): `size` of them, which are all
     // of it when `whole`.
     struct View
@@ -171,6 +187,9 @@ private:
     // there is no room left.
     bool keep(QByteArrayView text, std::size_t from, std::size_t wanted, Kept &kept) const;
     View view(const Kept &kept) const;
+    // Compares the bytes kept in place beside two items, as far as both go;
+    // zero where that tells nothing (or nothing is kept so).
+    int compareInPlace(ItemArena::Id a, ItemArena::Id b) const;
     unsigned char *slot(std::size_t sizeClass, std::size_t index) const;
     void free(const Kept &kept) const;
 

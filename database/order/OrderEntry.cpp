@@ -24,16 +24,19 @@ unsigned char keyByte(const OrderEntry &e, std::size_t i)
 } // namespace
 
 KeyStart EntryOrder::keyStart(const Collation &collation, itemtext::Utf8Composer &text,
-                              QByteArrayView nameUtf8, QByteArrayView tailUtf8)
+                              QByteArrayView nameUtf8, QByteArrayView tailUtf8,
+                              KeyRests::Ahead *rest)
 {
-    // Only the first sixteen bytes of the key are kept, so only they are
-    // worked out. A text's first part has a key that starts as the whole
-    // text's does once its first level runs a few bytes past those sixteen
-    // (the last characters of a part may weigh otherwise with what follows
-    // them, by eight bytes at most): a long tail is keyed by its start alone,
-    // and a line of megabytes costs no copy of itself here.
-    constexpr std::size_t kKept = KeyRests::kStartBytes;
-    constexpr std::size_t kAsked = kKept + 8;
+    // Only the first sixteen bytes of the key are kept, and the rest's first
+    // bytes when asked for, so only they are worked out. A text's first part
+    // has a key that starts as the whole text's does once its first level
+    // runs a few bytes past those (the last characters of a part may weigh
+    // otherwise with what follows them, by eight bytes at most): a long tail
+    // is keyed by its start alone, and a line of megabytes costs no copy of
+    // itself here.
+    constexpr std::size_t kStart = KeyRests::kStartBytes;
+    const std::size_t kept = kStart + (rest ? KeyRests::kAheadBytes : 0);
+    const std::size_t asked = kept + 8;
     constexpr char kLevelEnd = '\x01';
     for (qsizetype part = load::kKeyStartPart;; part *= load::kKeyStartPartGrowth) {
         const bool whole = part >= tailUtf8.size();
@@ -45,11 +48,18 @@ KeyStart EntryOrder::keyStart(const Collation &collation, itemtext::Utf8Composer
             tail = tailUtf8.first(part);
         }
         // The whole text needs no margin: it is asked for the kept bytes only.
-        unsigned char start[kAsked] = {};
+        unsigned char start[kStart + KeyRests::kAheadBytes + 8] = {};
         const std::size_t n =
-            collation.sortKeyStartUtf8(text.compose(nameUtf8, tail), start, whole ? kKept : kAsked);
-        if (whole || (n == kAsked && std::memchr(start, kLevelEnd, kAsked) == nullptr))
+            collation.sortKeyStartUtf8(text.compose(nameUtf8, tail), start, whole ? kept : asked);
+        if (whole || (n == asked && std::memchr(start, kLevelEnd, asked) == nullptr)) {
+            if (rest) {
+                rest->worked = true;
+                rest->whole = whole && n < kept;
+                rest->size = static_cast<unsigned char>(std::min(n, kept) - std::min(n, kStart));
+                std::memcpy(rest->bytes.data(), start + kStart, rest->size);
+            }
             return {bigEndian(start), bigEndian(start + 8)};
+        }
     }
 }
 

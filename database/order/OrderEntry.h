@@ -50,13 +50,18 @@ public:
     {}
 
     // Worked out with a collation and a text buffer of the caller's (the
-    // collation of the order's locale), so that any thread can.
+    // collation of the order's locale), so that any thread can; with the
+    // first bytes of the key's rest too when `rest` is given.
     static KeyStart keyStart(const Collation &collation, itemtext::Utf8Composer &text,
-                             QByteArrayView nameUtf8, QByteArrayView tailUtf8);
-    KeyStart keyStart(ItemArena::Id id) const
+                             QByteArrayView nameUtf8, QByteArrayView tailUtf8,
+                             KeyRests::Ahead *rest = nullptr);
+    KeyStart keyStart(ItemArena::Id id, KeyRests::Ahead *rest = nullptr) const
     {
-        return keyStart(collation, first, arena.nameBytes(id), arena.tailBytes(id));
+        return keyStart(collation, first, arena.nameBytes(id), arena.tailBytes(id), rest);
     }
+    // Keeps the first bytes of a new item's rest where many items tie
+    // (KeyRests::offer).
+    void offer(ItemArena::Id id, const KeyRests::Ahead &rest) { rests.offer(id, rest); }
 
     // Negative, zero or positive as a sorts before, as or after b; only an
     // entry compared with itself is equal.

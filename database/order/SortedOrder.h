@@ -40,10 +40,23 @@ public:
     SortedOrder(const SortedOrder &) = delete;
     SortedOrder &operator=(const SortedOrder &) = delete;
 
-    // Adds an item of the arena to the waiting ones; with its key start when
-    // the caller has worked it out already.
-    void add(Id id) { add(id, order.keyStart(id)); }
-    void add(Id id, KeyStart key) { waiting.push_back({key.bytes0to7, key.bytes8to15, id}); }
+    // Adds an item of the arena to the waiting ones; with its key start, and
+    // perhaps its rest's first bytes, when the caller has worked them out
+    // already.
+    void add(Id id)
+    {
+        KeyRests::Ahead rest;
+        const KeyStart key = order.keyStart(id, restsAhead() ? &rest : nullptr);
+        add(id, key, rest);
+    }
+    void add(Id id, KeyStart key, const KeyRests::Ahead &rest = {})
+    {
+        waiting.push_back({key.bytes0to7, key.bytes8to15, id});
+        order.offer(id, rest);
+    }
+    // Whether the first bytes of a new item's rest are worth working out with
+    // its key start: once many items tie, most new ones will too.
+    bool restsAhead() const { return order.tiesAreMany(); }
     // Sorts the waiting items in, or only the first of them so that `upTo`
     // items are sorted.
     void commit(qsizetype upTo = std::numeric_limits<qsizetype>::max());

@@ -73,7 +73,7 @@ void ParseAhead::handOver(Batch *batch)
 
 bool ParseAhead::parseInto(Batch &batch, QByteArrayView line, Encoding encoding)
 {
-    BatchLine r{batch.text.size(), 0, 0, {}, false};
+    BatchLine r{batch.text.size(), 0, 0, {}, {}, false};
     if (const auto parts = parser.parse(line, encoding)) {
         r.isItem = true;
         r.nameBytes = std::size_t(parts->name.size());
@@ -92,7 +92,9 @@ bool ParseAhead::parseInto(Batch &batch, QByteArrayView line, Encoding encoding)
             batch.text.insert(batch.text.end(), slice.begin(), slice.end());
             rest = rest.sliced(slice.size());
         }
-        r.key = EntryOrder::keyStart(collation, composer, parts->name, parts->tail);
+        r.key = EntryOrder::keyStart(collation, composer, parts->name, parts->tail,
+                                     restsAhead.load(std::memory_order_relaxed) ? &r.rest
+                                                                                : nullptr);
     }
     batch.lines.push_back(r);
     return true;
@@ -162,6 +164,7 @@ ParseAhead::Next ParseAhead::next(Line &line, std::chrono::milliseconds wait)
     line.name = {current->text.data() + r.text, qsizetype(r.nameBytes)};
     line.tail = {current->text.data() + r.text + r.nameBytes, qsizetype(r.tailBytes)};
     line.key = r.key;
+    line.rest = r.rest;
     return Next::Line;
 }
 

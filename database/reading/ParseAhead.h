@@ -48,14 +48,16 @@ public:
     // The file's size when it was opened; 0 when it could not be.
     qint64 fileSize() const { return size; }
 
-    // A line read: a data line's parts and key start, valid until the next
-    // call; or a line that adds nothing.
+    // A line read: a data line's parts and key start (with its rest's first
+    // bytes, when asked for), valid until the next call; or a line that adds
+    // nothing.
     struct Line
     {
         bool isItem = false;
         QByteArrayView name;
         QByteArrayView tail;
         KeyStart key{};
+        KeyRests::Ahead rest{};
     };
     enum class Next { Line, End, NotYet };
     // The next line; End after the last; NotYet when none arrived within
@@ -64,6 +66,11 @@ public:
 
     // Why the file could not be read to its end, once next() gave End.
     ReadFailure failure() const { return failed; }
+
+    // Whether to work out the first bytes of each key's rest too, from the
+    // next line read on (SortedOrder::restsAhead). Lines read before come
+    // without them: they are only worth the time.
+    void workOutRests(bool yes) { restsAhead.store(yes, std::memory_order_relaxed); }
 
 private:
     // A line in a batch: where its name and tail lie in the batch's text, its
@@ -74,6 +81,7 @@ private:
         std::size_t nameBytes;
         std::size_t tailBytes;
         KeyStart key;
+        KeyRests::Ahead rest;
         bool isItem;
     };
     // Lines handed over together, so that the threads meet once a batch.
@@ -122,6 +130,9 @@ private:
     // read without the lock too, by the reading thread between lines and
     // inside them.
     std::atomic<bool> stopping{false};
+    // Set by the caller, read by the reading thread at each line, without
+    // the lock: which line first sees a change decides nothing but time.
+    std::atomic<bool> restsAhead{false};
 
     // The caller's alone.
     Batch *current = nullptr;
