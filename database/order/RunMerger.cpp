@@ -5,8 +5,8 @@ namespace database {
 namespace {
 // How far ahead of the merge's heads what is kept of their rests, and then
 // the slots it points into, are asked for.
-constexpr std::size_t kFar = 4;
-constexpr std::size_t kNear = 2;
+constexpr std::size_t kFar = 16;
+constexpr std::size_t kNear = 6;
 } // namespace
 
 std::size_t RunMerger::maxRuns(std::size_t items)
