@@ -209,8 +209,10 @@ void KeyRests::offer(ItemArena::Id id, const Ahead &ahead)
 KeyRests::Kept &KeyRests::restOf(ItemArena::Id id) const
 {
     if (rests.empty()) {
-        // A map holds an item's rest in some forty bytes, the blocks in eight
-        // for every item: the blocks once more than one item in five has a rest.
+        // A table holds an item's rest in sixteen to thirty-two bytes, the
+        // blocks in eight for every item: the blocks once more than one item
+        // in five has a rest, where they cost about as much as the tables and
+        // new items' rests are worked out ahead and compared in place.
         if (fewRests.size() * 5 <= std::size_t(arena.size()))
             return fewRests[id];
         fewRests.forEach([this](ItemArena::Id item, const Kept &kept) { rests.at(item) = kept; });
@@ -227,6 +229,65 @@ KeyRests::Kept &KeyRests::KeptByItem::make(ItemArena::Id id)
     if (!blocks[block])
         blocks[block] = std::make_unique<Kept[]>(std::size_t(kBlockMask) + 1);
     return blocks[block][id & kBlockMask];
+}
+
+namespace {
+// Where an item's look in its part's table starts: ids of a part differ in
+// their high bits, which a multiplication brings down.
+std::size_t homeSlot(ItemArena::Id id, std::size_t mask)
+{
+    return std::size_t((std::uint64_t(id) * 0x9E3779B97F4A7C15u) >> 40) & mask;
+}
+} // namespace
+
+KeyRests::Kept &KeyRests::KeptByMap::operator[](ItemArena::Id id)
+{
+    Part &part = parts[id % kParts];
+    // At most three slots in four taken, so that a look ends soon.
+    if (4 * (part.used + 1) > 3 * part.table.size())
+        grow(part);
+    const std::size_t mask = part.table.size() - 1;
+    for (std::size_t i = homeSlot(id, mask);; i = (i + 1) & mask) {
+        Slot &slot = part.table[i];
+        if (slot.id == id)
+            return slot.kept;
+        if (slot.id == kNone) {
+            slot.id = id;
+            ++part.used;
+            ++count;
+            return slot.kept;
+        }
+    }
+}
+
+void KeyRests::KeptByMap::grow(Part &part)
+{
+    std::vector<Slot> old(std::max<std::size_t>(16, 2 * part.table.size()));
+    old.swap(part.table);
+    const std::size_t mask = part.table.size() - 1;
+    for (const Slot &slot : old) {
+        if (slot.id == kNone)
+            continue;
+        std::size_t i = homeSlot(slot.id, mask);
+        while (part.table[i].id != kNone)
+            i = (i + 1) & mask;
+        part.table[i] = slot;
+    }
+}
+
+void KeyRests::KeptByMap::clear()
+{
+    for (Part &part : parts)
+        part = Part();
+    count = 0;
+}
+
+std::size_t KeyRests::KeptByMap::bytes() const
+{
+    std::size_t bytes = 0;
+    for (const Part &part : parts)
+        bytes += part.table.capacity() * sizeof(Slot);
+    return bytes;
 }
 
 std::size_t KeyRests::KeptByItem::bytes() const
@@ -395,10 +456,7 @@ int KeyRests::compareWithStart(ItemArena::Id id, const unsigned char *start, std
 
 std::size_t KeyRests::bytesKept() const
 {
-    // A map's node holds an item, what is kept and a pointer, besides its
-    // bucket's pointer.
-    const std::size_t node = 2 * sizeof(void *) + sizeof(ItemArena::Id) + sizeof(Kept);
-    std::size_t bytes = rests.bytes() + (fewRests.size() + tails.size()) * node;
+    std::size_t bytes = rests.bytes() + fewRests.bytes() + tails.bytes();
     for (std::size_t c = 0; c < kClasses; ++c) {
         const SlotClass &slotClass = kSlotClasses.of[c];
         bytes += (slabs[c].blocks.size() * slotClass.bytes << slotClass.shift) +

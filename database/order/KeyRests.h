@@ -9,7 +9,6 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 // The rest of an item's sort key, past the sixteen bytes its order entry
@@ -67,7 +66,7 @@ public:
     // so, positive when after.
     int compareWithStart(ItemArena::Id id, const unsigned char *start, std::size_t size) const;
 
-    // Whether many items have rests (kept by item rather than in a map).
+    // Whether many items have rests (kept by item rather than in tables).
     bool many() const { return !rests.empty(); }
     // Keeps the first bytes of a new item's rest, worked out ahead, once
     // many items have rests: most new ones will tie too, and then need no
@@ -138,41 +137,50 @@ private:
         std::vector<std::unique_ptr<Kept[]>> blocks;
     };
 
-    // What is kept for a few items, by item: in maps of a part of the items
-    // each, which grow on their own, so that no growth moves more than a
-    // sliver of what is kept (one map of half a million items held the
-    // window up for some 30 ms as it grew).
+    // What is kept for a few items, by item: in tables of a part of the
+    // items each, which grow on their own, so that no growth moves more than
+    // a sliver of what is kept (one table of half a million items held the
+    // window up for some 30 ms as it grew). Each table is open-addressed:
+    // twelve bytes an item, found with one look at memory, where a node map
+    // took some forty and two looks.
     class KeptByMap
     {
     public:
-        Kept &operator[](ItemArena::Id id)
-        {
-            const auto [at, added] = parts[id % kParts].try_emplace(id);
-            count += added ? 1 : 0;
-            return at->second;
-        }
+        // What is kept for the item, nothing at first. The references of
+        // the part's other items move when the item is new.
+        Kept &operator[](ItemArena::Id id);
         std::size_t size() const { return count; }
         template <typename Visit> void forEach(Visit visit) const
         {
-            for (const auto &part : parts) {
-                for (const auto &[id, kept] : part)
-                    visit(id, kept);
+            for (const Part &part : parts) {
+                for (const Slot &slot : part.table) {
+                    if (slot.id != kNone)
+                        visit(slot.id, slot.kept);
+                }
             }
         }
-        void clear()
-        {
-            for (auto &part : parts)
-                std::unordered_map<ItemArena::Id, Kept>().swap(part);
-            count = 0;
-        }
+        void clear();
+        std::size_t bytes() const;
 
     private:
         static constexpr std::size_t kParts = 256;
-        std::array<std::unordered_map<ItemArena::Id, Kept>, kParts> parts;
+        static constexpr ItemArena::Id kNone = ~ItemArena::Id(0);
+        struct Slot
+        {
+            ItemArena::Id id = kNone;
+            Kept kept;
+        };
+        struct Part
+        {
+            std::vector<Slot> table; // a power of two of them, or none
+            std::size_t used = 0;
+        };
+        static void grow(Part &part);
+        std::array<Part, kParts> parts;
         std::size_t count = 0;
     };
 
-    // The item's rest: in maps while few items have one, by item once many
+    // The item's rest: in tables while few items have one, by item once many
     // do (names alike tie by the thousand), whichever is smaller.
     Kept &restOf(ItemArena::Id id) const;
     // Works out at least `size` bytes of the item's rest, or all of it,
