@@ -92,9 +92,9 @@ bool ParseAhead::parseInto(Batch &batch, QByteArrayView line, Encoding encoding)
             batch.text.insert(batch.text.end(), slice.begin(), slice.end());
             rest = rest.sliced(slice.size());
         }
-        r.key = EntryOrder::keyStart(collation, composer, parts->name, parts->tail,
-                                     restsAhead.load(std::memory_order_relaxed) ? &r.rest
-                                                                                : nullptr);
+        r.key =
+            EntryOrder::keyStart(collation, composer, parts->name, parts->tail,
+                                 restsAhead.load(std::memory_order_relaxed) ? &r.rest : nullptr);
     }
     batch.lines.push_back(r);
     return true;
