@@ -37,8 +37,11 @@ QByteArrayView Utf8Composer::compose(QByteArrayView name, QByteArrayView tail)
     const std::size_t tailAt = kNameRoom + std::size_t(kBlankRun);
     if (buffer.size() < tailAt + tailBytes)
         buffer.resize(tailAt + tailBytes);
-    std::memcpy(buffer.data() + start, name.data(), nameBytes);
-    std::memcpy(buffer.data() + tailAt, tail.data(), tailBytes);
+    // An empty view may point nowhere, which memcpy may not be given.
+    if (nameBytes > 0)
+        std::memcpy(buffer.data() + start, name.data(), nameBytes);
+    if (tailBytes > 0)
+        std::memcpy(buffer.data() + tailAt, tail.data(), tailBytes);
     return {buffer.data() + start, qsizetype(nameBytes + std::size_t(kBlankRun) + tailBytes)};
 }
 
