@@ -35,7 +35,7 @@ public:
     // The item's key start comes worked out already (EntryOrder::keyStart),
     // and its rest's first bytes too when restsAhead() asked for them.
     bool append(QByteArrayView nameUtf8, QByteArrayView tailUtf8,
-                database::SortedOrder::KeyStart key, const database::KeyRests::Ahead &rest = {});
+                database::SortedOrder::KeyStart key, const database::KeyRests::Ahead &rest);
     // Whether new items' rests are worth working out ahead (SortedOrder::restsAhead).
     bool restsAhead() const { return order.restsAhead(); }
     // Announces the items added since the last flush at their sorted places:

@@ -13,8 +13,7 @@ namespace {
 
 constexpr std::size_t kMaxRest = KeyRests::kMaxBytes - KeyRests::kStartBytes;
 // Bytes of a key kept beside its item: as many as are worked out ahead.
-constexpr std::size_t kInPlace = 7;
-static_assert(KeyRests::kAheadBytes == kInPlace, "the bytes worked out ahead are kept in place");
+constexpr std::size_t kInPlace = KeyRests::kAheadBytes;
 // A tail's key asked for at first: a date and a Life Path take fewer.
 constexpr std::size_t kFirstTailKey = 32;
 // Bytes of key past where two names stop being alike that an item's first
@@ -366,7 +365,7 @@ int compareKeys(const unsigned char *a, std::size_t aSize, bool aWhole, const un
 namespace {
 
 // A Kept's bytes in place as a big-endian number, the bytes past `size` zero.
-std::uint64_t inPlaceBytes(const std::array<unsigned char, 7> &bytes, std::size_t size)
+std::uint64_t inPlaceBytes(const std::array<unsigned char, kInPlace> &bytes, std::size_t size)
 {
     std::uint64_t value = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i)

@@ -85,9 +85,10 @@ private:
     // where in a slab the key lies; `tag` tells which (KeyRests.cpp).
     struct Kept
     {
-        std::array<unsigned char, 7> bytes{};
+        std::array<unsigned char, kAheadBytes> bytes{};
         unsigned char tag = 0;
     };
+    static_assert(sizeof(Kept) == 8, "what is kept beside an item takes eight bytes");
     static Kept inPlace(const unsigned char *bytes, std::size_t size, bool whole);
     // Bytes of a key (a rest or a tail's key): `size` of them, which are all
     // of it when `whole`.
@@ -139,8 +140,8 @@ private:
 
     // What is kept for a few items, by item: in tables of a part of the
     // items each, which grow on their own, so that no growth moves more than
-    // a sliver of what is kept (one table of half a million items held the
-    // window up for some 30 ms as it grew). Each table is open-addressed:
+    // a sliver of what is kept (one node map of half a million items held
+    // the window up for some 30 ms as it grew). Each table is open-addressed:
     // twelve bytes an item, found with one look at memory, where a node map
     // took some forty and two looks.
     class KeptByMap
