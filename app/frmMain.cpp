@@ -18,6 +18,7 @@
 static void initResources()
 {
     Q_INIT_RESOURCE(famescope);
+    Q_INIT_RESOURCE(pictures);
 }
 
 namespace app {
@@ -79,11 +80,11 @@ frmMain::frmMain(QWidget *parent)
     // inherit it as they are made instead of being told again.
     setFont(windowFont(13));
     ui->setupUi(this);
-    // Set here, not in the form: told they are PNGs, the pictures skip the
-    // image plugins a form's pictures are offered to first.
-    ui->Image1->setPixmap(picture(QStringLiteral(":/title.png")));
-    ui->Image2->setPixmap(picture(QStringLiteral(":/panel.png")));
-    ui->Image3->setPixmap(picture(QStringLiteral(":/background.png")));
+    // Set here, not in the form: a form's pictures are image files, decoded
+    // as the window is built.
+    ui->Image1->setPixmap(storedPicture(QStringLiteral(":/title.pixels")));
+    ui->Image2->setPixmap(storedPicture(QStringLiteral(":/panel.pixels")));
+    ui->Image3->setPixmap(storedPicture(QStringLiteral(":/background.pixels")));
     setFixedSize(size());
     // A label of fixed size takes new text without asking the window for a
     // new layout, an event each time: the status line takes a new text at

@@ -4,8 +4,10 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResource>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QtEndian>
 
 namespace app {
 
@@ -70,6 +72,46 @@ QPixmap picture(const QString &resource)
     QImageReader reader(resource, "png");
     reader.setAutoDetectImageFormat(false);
     return QPixmap::fromImage(reader.read());
+}
+
+QImage pictureFromPixels(const uchar *bytes, qsizetype size)
+{
+    constexpr qsizetype kHeader = 8;
+    // Far larger than any picture the window shows, and small enough that
+    // width times height times four cannot overflow.
+    constexpr quint32 kSideMax = 1 << 14;
+    if (!bytes || size < kHeader)
+        return {};
+    const quint32 width = qFromLittleEndian<quint32>(bytes);
+    const quint32 height = qFromLittleEndian<quint32>(bytes + 4);
+    if (width == 0 || height == 0 || width > kSideMax || height > kSideMax ||
+        size != kHeader + qsizetype(width) * height * 4)
+        return {};
+    const uchar *pixels = bytes + kHeader;
+    // Where the stored numbers are already the machine's own, the image
+    // reads them where they lie: no copy, and no memory to fill.
+    if (QSysInfo::ByteOrder == QSysInfo::LittleEndian &&
+        reinterpret_cast<quintptr>(pixels) % alignof(quint32) == 0)
+        return QImage(pixels, int(width), int(height), int(width) * 4, QImage::Format_RGB32);
+    QImage image(int(width), int(height), QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        const uchar *stored = pixels + qsizetype(y) * width * 4;
+        for (quint32 x = 0; x < width; ++x)
+            line[x] = qFromLittleEndian<quint32>(stored + x * 4);
+    }
+    return image;
+}
+
+QPixmap storedPicture(const QString &resource)
+{
+    const QResource stored(resource);
+    if (stored.compressionAlgorithm() == QResource::NoCompression)
+        return QPixmap::fromImage(pictureFromPixels(stored.data(), stored.size()));
+    // Compressed, the pixels are copied out of their bytes anyway.
+    const QByteArray bytes = stored.uncompressedData();
+    return QPixmap::fromImage(
+        pictureFromPixels(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size()).copy());
 }
 
 LinkLabel::LinkLabel(QWidget *parent) : QLabel(parent) {}

@@ -48,8 +48,19 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
-// One of the program's own pictures, a PNG among its resources.
+// One of the program's own PNG pictures among its resources (the icons).
 QPixmap picture(const QString &resource);
+
+// One of the window's pictures, stored among the resources as its pixels
+// (tools/makeart writes them): shown straight from the program's bytes, with
+// nothing to decode at start-up. A null pixmap if the resource holds none.
+QPixmap storedPicture(const QString &resource);
+
+// The picture in stored pixels: the width and the height, then each row's
+// pixels as 0xffRRGGBB, all 32-bit little-endian numbers. The image uses the
+// bytes where they lie when it can, so they must outlive it; a null image
+// if they hold no whole picture.
+QImage pictureFromPixels(const uchar *bytes, qsizetype size);
 
 // A label that reports a click of the left mouse button.
 class LinkLabel : public QLabel

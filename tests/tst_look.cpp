@@ -1,5 +1,6 @@
 #include "frmMain.h"
 #include "startup.h"
+#include "widgets.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -26,6 +27,8 @@ private slots:
     void colours_data();
     void colours();
     void background_isStretchedGradient();
+    void storedPixels_data();
+    void storedPixels();
     void stacking_data();
     void stacking();
     void fonts_data();
@@ -134,6 +137,48 @@ void tst_look::background_isStretchedGradient()
     QVERIFY2(near(pixel(250, 140), 88, 154, 220), qPrintable(pixel(250, 140).name()));
     QVERIFY2(near(pixel(300, 456), 199, 221, 243), qPrintable(pixel(300, 456).name()));
     QVERIFY(pixel(250, 129).lightness() > pixel(250, 140).lightness());
+}
+
+void tst_look::storedPixels_data()
+{
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<quint32>("width");
+    QTest::addColumn<int>("sizeChange");
+    QTest::addColumn<bool>("whole");
+    // clang-format off
+    QTest::newRow("as stored") << 0 << 2u << 0 << true;
+    QTest::newRow("one byte off, read by copying") << 1 << 2u << 0 << true;
+    QTest::newRow("cut short") << 0 << 2u << -1 << false;
+    QTest::newRow("longer than its pixels") << 0 << 2u << 4 << false;
+    QTest::newRow("header only") << 0 << 2u << -16 << false;
+    QTest::newRow("no width") << 0 << 0u << 0 << false;
+    QTest::newRow("width past any picture") << 0 << 0x80000000u << 0 << false;
+    // clang-format on
+}
+
+void tst_look::storedPixels()
+{
+    QFETCH(int, offset);
+    QFETCH(quint32, width);
+    QFETCH(int, sizeChange);
+    QFETCH(bool, whole);
+    // A picture of two by two pixels as tools/makeart stores one.
+    const quint32 words[] = {width, 2, 0xff102030, 0xff405060, 0xff708090, 0xffa0b0c0, 0};
+    alignas(quint32) uchar stored[sizeof words + 4] = {};
+    for (int i = 0; i < 7; ++i)
+        qToLittleEndian(words[i], stored + offset + i * 4);
+    const uchar *bytes = stored + offset;
+    const QImage image = pictureFromPixels(bytes, 24 + sizeChange);
+    QCOMPARE(!image.isNull(), whole);
+    if (!whole)
+        return;
+    QCOMPARE(image.size(), QSize(2, 2));
+    QCOMPARE(image.pixel(0, 0), 0xff102030u);
+    QCOMPARE(image.pixel(1, 0), 0xff405060u);
+    QCOMPARE(image.pixel(0, 1), 0xff708090u);
+    QCOMPARE(image.pixel(1, 1), 0xffa0b0c0u);
+    // Aligned, the picture is shown from the stored bytes themselves.
+    QCOMPARE(image.constBits() == bytes + 8, offset == 0);
 }
 
 void tst_look::stacking_data()

@@ -1,9 +1,9 @@
 // Draws the window's pictures and the program icon into a folder.
 //   makeart assets/
-// Writes title.png (252x65), panel.png (261x102), background.png (305x234),
+// Writes the window's pictures as their pixels, title.pixels (252x65),
+// panel.pixels (261x102) and background.pixels (305x234); the icon as
 // famescope-16.png to famescope-256.png (16, 32, 48, 64, 128 and 256 pixels)
-// and famescope.ico
-// (32x32 in 2 colours, 32x32 and 16x16 in 16 colours).
+// and famescope.ico (32x32 in 2 colours, 32x32 and 16x16 in 16 colours).
 #include <QDir>
 #include <QFile>
 #include <QFont>
@@ -229,12 +229,39 @@ QByteArray ico()
     return header + images;
 }
 
+bool saveBytes(const QByteArray &bytes, const QString &path)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
+        return true;
+    std::fprintf(stderr, "makeart: cannot write %s\n", qPrintable(path));
+    return false;
+}
+
 bool save(const QImage &img, const QString &path)
 {
     if (img.save(path, "PNG"))
         return true;
     std::fprintf(stderr, "makeart: cannot write %s\n", qPrintable(path));
     return false;
+}
+
+// The window shows its pictures straight from the program's own bytes, with
+// nothing to decode as it starts (app::storedPicture reads them): the width,
+// the height, then row after row of pixels as 0xffRRGGBB, each a 32-bit
+// little-endian number.
+bool savePixels(const QImage &img, const QString &path)
+{
+    const QImage rgb = img.convertToFormat(QImage::Format_RGB32);
+    QByteArray bytes;
+    bytes.reserve(8 + rgb.width() * rgb.height() * 4);
+    put32(bytes, quint32(rgb.width()));
+    put32(bytes, quint32(rgb.height()));
+    for (int y = 0; y < rgb.height(); ++y) {
+        for (int x = 0; x < rgb.width(); ++x)
+            put32(bytes, rgb.pixel(x, y) | 0xff000000u);
+    }
+    return saveBytes(bytes, path);
 }
 
 } // namespace
@@ -247,15 +274,13 @@ int main(int argc, char **argv)
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
-    bool ok = save(title(), out.filePath(QStringLiteral("title.png"))) &&
-              save(panel(), out.filePath(QStringLiteral("panel.png"))) &&
-              save(background(), out.filePath(QStringLiteral("background.png")));
+    bool ok = savePixels(title(), out.filePath(QStringLiteral("title.pixels"))) &&
+              savePixels(panel(), out.filePath(QStringLiteral("panel.pixels"))) &&
+              savePixels(background(), out.filePath(QStringLiteral("background.pixels")));
     // The window's icon takes 16 to 48; the desktop's icon theme all six.
     for (const int size : {16, 32, 48, 64, 128, 256})
         ok = ok && save(iconImage(size, false),
                         out.filePath(QStringLiteral("famescope-%1.png").arg(size)));
-    QFile icoFile(out.filePath(QStringLiteral("famescope.ico")));
-    const QByteArray icoBytes = ico();
-    ok = ok && icoFile.open(QIODevice::WriteOnly) && icoFile.write(icoBytes) == icoBytes.size();
+    ok = ok && saveBytes(ico(), out.filePath(QStringLiteral("famescope.ico")));
     return ok ? 0 : 1;
 }
