@@ -90,9 +90,6 @@ std::size_t classFor(std::size_t bytes)
     return c;
 }
 
-} // namespace
-
-namespace {
 void prefetchLine(const void *at)
 {
 #if defined(_MSC_VER) && !defined(__clang__)
@@ -113,9 +110,7 @@ void KeyRests::prefetch(ItemArena::Id id, bool early) const
         prefetchLine(&kept);
         return;
     }
-    std::uint32_t index;
-    std::memcpy(&index, kept.bytes.data() + 1, sizeof index);
-    prefetchLine(slot(kept.bytes[0], index));
+    prefetchLine(slotOf(kept));
 }
 
 unsigned char *KeyRests::slot(std::size_t c, std::size_t index) const
@@ -125,13 +120,23 @@ unsigned char *KeyRests::slot(std::size_t c, std::size_t index) const
            (index & ((std::size_t(1) << slotClass.shift) - 1)) * slotClass.bytes;
 }
 
+std::uint32_t KeyRests::slotIndex(const Kept &kept)
+{
+    std::uint32_t index;
+    std::memcpy(&index, kept.bytes.data() + 1, sizeof index);
+    return index;
+}
+
+unsigned char *KeyRests::slotOf(const Kept &kept) const
+{
+    return slot(kept.bytes[0], slotIndex(kept));
+}
+
 KeyRests::View KeyRests::view(const Kept &kept) const
 {
     if (!(kept.tag & kInSlot))
         return {kept.bytes.data(), std::size_t(kept.tag & kSizeBits), (kept.tag & kWholeKey) != 0};
-    std::uint32_t index;
-    std::memcpy(&index, kept.bytes.data() + 1, sizeof index);
-    const unsigned char *at = slot(kept.bytes[0], index);
+    const unsigned char *at = slotOf(kept);
     const unsigned head = unsigned(at[0]) | unsigned(at[1]) << 8;
     return {at + kSlotHead, head & ~kWholeSlot, (head & kWholeSlot) != 0};
 }
@@ -140,9 +145,7 @@ void KeyRests::free(const Kept &kept) const
 {
     if (!(kept.tag & kInSlot))
         return;
-    std::uint32_t index;
-    std::memcpy(&index, kept.bytes.data() + 1, sizeof index);
-    slabs[kept.bytes[0]].freed.push_back(index);
+    slabs[kept.bytes[0]].freed.push_back(slotIndex(kept));
 }
 
 bool KeyRests::keep(QByteArrayView utf8, std::size_t from, std::size_t wanted, Kept &kept) const
@@ -359,10 +362,6 @@ int compareKeys(const unsigned char *a, std::size_t aSize, bool aWhole, const un
     const bool bEnds = bSize == n;
     return aEnds == bEnds ? 0 : aEnds ? -1 : 1;
 }
-
-} // namespace
-
-namespace {
 
 // A Kept's bytes in place as a big-endian number, the bytes past `size` zero.
 std::uint64_t inPlaceBytes(const std::array<unsigned char, kInPlace> &bytes, std::size_t size)

@@ -200,6 +200,9 @@ private:
     // zero where that tells nothing (or nothing is kept so).
     int compareInPlace(ItemArena::Id a, ItemArena::Id b) const;
     unsigned char *slot(std::size_t sizeClass, std::size_t index) const;
+    // The slot a Kept that lies in one points into, and its index in its class.
+    static std::uint32_t slotIndex(const Kept &kept);
+    unsigned char *slotOf(const Kept &kept) const;
     void free(const Kept &kept) const;
 
     const ItemArena &arena;
