@@ -82,7 +82,12 @@ std::vector<int> referenceOrder(const std::vector<Line> &lines, const QString &l
 constexpr int kSampleLines = 13000;
 static_assert(kSampleLines > 3 * int(load::kPresortChunk), "three chunks sorted ahead");
 
-std::vector<Line> sampleLines(int count)
+// A start shared by names of a list, longer than what an entry keeps.
+constexpr char kAlike[] = "Sir Alexander Hamilton of the Clan Gray ";
+
+// With `alike`, the first names of the list and half of the others begin
+// with kAlike, a few with some of it only or with all of it and no more.
+std::vector<Line> sampleLines(int count, bool alike = false)
 {
     const char *names[] = {
         "Anna", "anna", "ANNA", "Ánna", "Zoë", "Zoe", "zoe", "Émile", "Emile", "emil", "Émilie",
@@ -102,7 +107,18 @@ std::vector<Line> sampleLines(int count)
     QRandomGenerator rng(1234);
     std::vector<Line> lines;
     for (int i = 0; i < count; ++i) {
-        const QByteArray name(names[rng.bounded(int(std::size(names)))]);
+        QByteArray name(names[rng.bounded(int(std::size(names)))]);
+        if (alike) {
+            // Alike but in the common start's last byte, its blank, too.
+            const char *partly[] = {"Sir Alexander Hamilton of the Clan Gray",
+                                    "Sir Alexander Hamilton of the Clan Gray.",
+                                    "Sir Alexander Hamilton of the Clan Grey ",
+                                    "sir alexander hamilton-of the clan gray ", "Sir Alex"};
+            const int start = i < int(load::kCommonStartItems) ? 0 : rng.bounded(16);
+            name = start < 8    ? kAlike + name
+                   : start < 13 ? QByteArray(partly[start - 8]) + (start == 8 ? "" : name)
+                                : name;
+        }
         const int tail = rng.bounded(int(std::size(tails)) * 30 + 2);
         lines.push_back({name, tail < int(std::size(tails)) * 30
                                    ? tails[tail % std::size(tails)]
@@ -124,13 +140,18 @@ void tst_order::order_matchesStableCollatedSort_data()
     QTest::addColumn<int>("merges");
     QTest::addColumn<int>("runs");
     QTest::addColumn<int>("chunks");
+    QTest::addColumn<bool>("alike");
     // clang-format off
-    QTest::newRow("one commit")              << 0    << 0       << false << false << 0  << 1  << 0;
-    QTest::newRow("runs never merged")       << 389  << 0       << false << false << 0  << 30 << 0;
-    QTest::newRow("merges cut short")        << 389  << 61      << false << false << 2  << 30 << 0;
-    QTest::newRow("merges as they fall due") << 97   << 1000000 << false << false << 50 << 2  << 0;
-    QTest::newRow("merged into one run")     << 389  << 150     << true  << false << 30 << 1  << 0;
-    QTest::newRow("chunks sorted ahead")     << 8300 << 1000000 << false << true  << 3  << 2  << 3;
+    QTest::newRow("one commit")              << 0    << 0       << false << false << 0  << 1  << 0 << false;
+    QTest::newRow("runs never merged")       << 389  << 0       << false << false << 0  << 30 << 0 << false;
+    QTest::newRow("merges cut short")        << 389  << 61      << false << false << 2  << 30 << 0 << false;
+    QTest::newRow("merges as they fall due") << 97   << 1000000 << false << false << 50 << 2  << 0 << false;
+    QTest::newRow("merged into one run")     << 389  << 150     << true  << false << 30 << 1  << 0 << false;
+    QTest::newRow("chunks sorted ahead")     << 8300 << 1000000 << false << true  << 3  << 2  << 3 << false;
+    // Names alike in a long start: their entries keep the bytes past it.
+    QTest::newRow("alike, one commit")       << 0    << 0       << false << false << 0  << 1  << 0 << true;
+    QTest::newRow("alike, merges cut short") << 97   << 61      << false << false << 2  << 30 << 0 << true;
+    QTest::newRow("alike, chunks ahead")     << 8300 << 1000000 << false << true  << 3  << 2  << 3 << true;
     // clang-format on
 }
 
@@ -143,13 +164,16 @@ void tst_order::order_matchesStableCollatedSort()
     QFETCH(int, merges);
     QFETCH(int, runs);
     QFETCH(int, chunks);
-    const std::vector<Line> lines = sampleLines(kSampleLines);
+    QFETCH(bool, alike);
+    const std::vector<Line> lines = sampleLines(kSampleLines, alike);
     // The first lines alone are in the order of all of them, the others left
     // out: the order is stable.
     const std::vector<int> all = referenceOrder(lines);
     const Collation::Work before = Collation::work();
     ItemArena arena;
     SortedOrder order(arena);
+    const Collation keying;
+    itemtext::Utf8Composer composer;
     const auto check = [&] {
         const qsizetype count = order.size() - order.waitingCount();
         std::vector<int> expected;
@@ -166,19 +190,34 @@ void tst_order::order_matchesStableCollatedSort()
             QCOMPARE(int(order.idAt(row)), expected[std::size_t(row)]);
             QCOMPARE(order.rowOf(order.entryAt(row)), row);
         }
-        const auto [first, last] = order.rowsStartingWith(u"bob");
-        qsizetype bobs = 0;
-        for (qsizetype i = 0; i < count; ++i)
-            bobs += lines[std::size_t(i)].name.toLower().startsWith("bob") ? 1 : 0;
-        QCOMPARE(last - first, bobs);
-        if (bobs > 0)
-            QVERIFY(arena.nameBytes(order.idAt(first)).startsWith("bob") ||
-                    arena.nameBytes(order.idAt(first)).startsWith("Bob"));
+        // Typed starts shorter than the names' common start, and longer.
+        for (const char *typed :
+             {"bob", "sir alex", "sir alexander hamilton of the clan gray bob"}) {
+            const auto [first, last] = order.rowsStartingWith(QString::fromLatin1(typed));
+            qsizetype starting = 0;
+            for (qsizetype i = 0; i < count; ++i)
+                starting += lines[std::size_t(i)].name.toLower().startsWith(typed) ? 1 : 0;
+            QCOMPARE(last - first, starting);
+            if (starting > 0)
+                QVERIFY(
+                    arena.nameBytes(order.idAt(first)).toByteArray().toLower().startsWith(typed));
+        }
     };
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto id = arena.append(lines[i].name, lines[i].tail);
         QVERIFY(id);
-        order.add(*id);
+        // Keyed here, or ahead as a reader does: with the order's common
+        // start, or with none, as before the order had chosen it.
+        if (i % 3 == 0) {
+            order.add(*id);
+        } else {
+            KeyRests::Ahead rest;
+            const std::string &common = i % 3 == 1 ? std::string() : order.commonStart();
+            order.add(
+                *id,
+                EntryOrder::keyStart(keying, composer, lines[i].name, lines[i].tail, common, &rest),
+                rest);
+        }
         // Waiting items show after the sorted ones, in arrival order.
         QCOMPARE(order.idAt(order.size() - 1), *id);
         if (presort)
@@ -201,6 +240,8 @@ void tst_order::order_matchesStableCollatedSort()
     }
     QCOMPARE(order.size(), qsizetype(lines.size()));
     check();
+    // A list of names alike in a long start has it as its common start.
+    QCOMPARE(order.commonStart().size() > KeyRests::kStartBytes, alike);
     const SortedOrder::Work work = order.work();
     QVERIFY2(work.merges >= std::uint64_t(merges), qPrintable(QString::number(work.merges)));
     QVERIFY2(runs == 1 ? work.runs == 1 : work.runs >= std::size_t(runs),
@@ -450,7 +491,7 @@ void tst_order::prefixKey_startsEveryLongerTextsKey()
         QVERIFY(std::memcmp(start, whole.data(), n) == 0);
         KeyRests::Ahead ahead;
         itemtext::Utf8Composer composer;
-        EntryOrder::keyStart(collation, composer, name.toUtf8(), ", 1 1 1900,2", &ahead);
+        EntryOrder::keyStart(collation, composer, name.toUtf8(), ", 1 1 1900,2", {}, &ahead);
         QVERIFY(ahead.worked);
         QCOMPARE(std::string(ahead.bytes.begin(), ahead.bytes.begin() + ahead.size),
                  whole.substr(16, KeyRests::kAheadBytes));
@@ -466,7 +507,8 @@ void tst_order::prefixKey_startsEveryLongerTextsKey()
 
     // A long tail is keyed by its start alone: the same sixteen bytes as the
     // whole text's key, where the tail's start weighs at the first level and
-    // where it does not (blanks and punctuation, ignorable in Thai).
+    // where it does not (blanks and punctuation, ignorable in Thai); and so
+    // are the sixteen past a common start, for a key that begins with it.
     const QByteArray tails[] = {", " + QByteArray(3000, '7'), ", " + QByteArray(5000, ' ') + "1",
                                 ", " + QByteArray(2000, ',') + "\xC3\xA9" + QByteArray(20000, '.')};
     for (const QString &locale : {QStringLiteral("en_US"), QStringLiteral("th_TH")}) {
@@ -474,23 +516,35 @@ void tst_order::prefixKey_startsEveryLongerTextsKey()
         itemtext::Utf8Composer composer;
         for (const QByteArray &name : {QByteArray("A"), QByteArray("Zo\xC3\xAB")}) {
             for (const QByteArray &tail : tails) {
-                KeyRests::Ahead ahead;
-                const auto key = EntryOrder::keyStart(local, composer, name, tail, &ahead);
                 std::string whole;
                 local.appendSortKey(
                     itemtext::compose(QString::fromUtf8(name), QString::fromUtf8(tail)), whole);
-                QCOMPARE(std::string(ahead.bytes.begin(), ahead.bytes.begin() + ahead.size),
-                         whole.substr(16, KeyRests::kAheadBytes));
-                QVERIFY(!ahead.whole);
-                whole.resize(16, '\0');
-                unsigned char start[16];
-                for (int i = 0; i < 8; ++i) {
-                    start[i] = static_cast<unsigned char>(key.bytes0to7 >> (56 - 8 * i));
-                    start[8 + i] = static_cast<unsigned char>(key.bytes8to15 >> (56 - 8 * i));
+                // None, one this key begins with, one it does not.
+                std::string otherCommon = whole.substr(0, 20);
+                otherCommon.back() = char(otherCommon.back() + 1);
+                for (const std::string &common :
+                     {std::string(), whole.substr(0, 20), otherCommon}) {
+                    KeyRests::Ahead ahead;
+                    const auto key =
+                        EntryOrder::keyStart(local, composer, name, tail, common, &ahead);
+                    const bool past =
+                        !common.empty() && whole.compare(0, common.size(), common) == 0;
+                    QCOMPARE(key.pastCommon, past);
+                    QCOMPARE(std::size_t(key.commonSize), common.size());
+                    const std::size_t from = past ? common.size() : 0;
+                    QCOMPARE(std::string(ahead.bytes.begin(), ahead.bytes.begin() + ahead.size),
+                             whole.substr(from + 16, KeyRests::kAheadBytes));
+                    QVERIFY(!ahead.whole);
+                    unsigned char start[16];
+                    for (int i = 0; i < 8; ++i) {
+                        start[i] = static_cast<unsigned char>(key.bytes0to7 >> (56 - 8 * i));
+                        start[8 + i] = static_cast<unsigned char>(key.bytes8to15 >> (56 - 8 * i));
+                    }
+                    QVERIFY2(std::memcmp(start, whole.data() + from, 16) == 0,
+                             qPrintable(locale + u' ' + QString::fromUtf8(name) + u' ' +
+                                        QString::number(tail.size()) + u' ' +
+                                        QString::number(common.size())));
                 }
-                QVERIFY2(std::memcmp(start, whole.data(), 16) == 0,
-                         qPrintable(locale + u' ' + QString::fromUtf8(name) + u' ' +
-                                    QString::number(tail.size())));
             }
         }
     }

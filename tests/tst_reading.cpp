@@ -311,33 +311,50 @@ ParseAhead::Next nextLine(ParseAhead &ahead, ParseAhead::Line &line)
 void tst_reading::parseAhead_givesTheLinesAsReadHere_data()
 {
     QTest::addColumn<QByteArray>("bytes");
+    // Keyed past a common start, the first 24 bytes of the first line's key:
+    // never (0), from the start (1), from when it is asked for (2).
+    QTest::addColumn<int>("pastCommon");
     QByteArray many;
     for (int i = 0; i < 10000; ++i)
         many += (i % 7 == 0 ? "# " : "") + QByteArray("Name ") +
                 QByteArray::number(i * 7919 % 10007) + ", 1 2 1900,3\r\n";
     // clang-format off
-    QTest::newRow("kinds of lines")  << QByteArray("Bj\xC3\xB6rk, 1 1 1900,2\r\nZo\xEB, 2 2 1902,4\nno comma\r#, x\r  Eve  ,\r\n\r\n(x), 1");
-    QTest::newRow("batches of many") << many;
-    QTest::newRow("huge lines")      << "a, 1\r\nb, " + QByteArray(3 << 20, '7') + "\r\nc, 2\r\n" + QByteArray(3 << 20, 'x') + ", 3\r\nd, 4";
-    QTest::newRow("UTF-16")          << utf16(QString::fromUtf8("Janáček, 1 1 1900,2\r\n# x, 1\r\nČapek, 2"), true);
-    QTest::newRow("empty file")      << QByteArray();
+    QTest::newRow("kinds of lines")  << QByteArray("Bj\xC3\xB6rk, 1 1 1900,2\r\nZo\xEB, 2 2 1902,4\nno comma\r#, x\r  Eve  ,\r\n\r\n(x), 1") << 0;
+    QTest::newRow("batches of many") << many << 0;
+    QTest::newRow("huge lines")      << "a, 1\r\nb, " + QByteArray(3 << 20, '7') + "\r\nc, 2\r\n" + QByteArray(3 << 20, 'x') + ", 3\r\nd, 4" << 0;
+    QTest::newRow("UTF-16")          << utf16(QString::fromUtf8("Janáček, 1 1 1900,2\r\n# x, 1\r\nČapek, 2"), true) << 0;
+    QTest::newRow("empty file")      << QByteArray() << 0;
+    const QByteArray alike = "Sir Alexander Hamilton of the Clan Gray, 1\r\n" + many.replace("Name ", "Sir Alexander Hamilton of the Clan Gray ") + "Sir Alex, 2\r\nSir Alexander Hamilton of the Clan Grey, 3";
+    QTest::newRow("common start")    << alike << 1;
+    QTest::newRow("common start later") << alike << 2;
     // clang-format on
 }
 
 void tst_reading::parseAhead_givesTheLinesAsReadHere()
 {
     QFETCH(QByteArray, bytes);
+    QFETCH(int, pastCommon);
     const QString path = writeFile(QStringLiteral("ahead.txt"), bytes);
     DbFile file(path);
     LineParser parser;
     Collation collation;
     itemtext::Utf8Composer text;
-    ParseAhead ahead(path);
+    std::string common;
+    if (pastCommon) {
+        collation.appendSortKey(
+            itemtext::compose(QString::fromUtf8(bytes.left(bytes.indexOf(','))), u""), common);
+        common.resize(24);
+    }
+    ParseAhead ahead(path, {}, pastCommon == 1 ? common : std::string());
+    if (pastCommon == 2)
+        ahead.useCommonStart(common);
     QCOMPARE(ahead.fileSize(), qint64(bytes.size()));
     QByteArrayView line;
     Encoding encoding;
     ParseAhead::Line got;
     int lines = 0;
+    int items = 0;
+    int pastOnes = 0;
     const auto next = [&] { return nextLine(ahead, got); };
     while (file.readLine(line, encoding)) {
         ++lines;
@@ -348,12 +365,23 @@ void tst_reading::parseAhead_givesTheLinesAsReadHere()
             continue;
         QCOMPARE(got.name, parts->name);
         QCOMPARE(got.tail, parts->tail);
-        const auto key = EntryOrder::keyStart(collation, text, parts->name, parts->tail);
+        const auto key = EntryOrder::keyStart(collation, text, parts->name, parts->tail,
+                                              got.key.commonSize ? common : std::string());
         QVERIFY(got.key.bytes0to7 == key.bytes0to7 && got.key.bytes8to15 == key.bytes8to15);
+        QCOMPARE(got.key.pastCommon, key.pastCommon);
+        QCOMPARE(got.key.commonSize, key.commonSize);
+        pastOnes += key.pastCommon ? 1 : 0;
+        ++items;
     }
     QCOMPARE(next(), ParseAhead::Next::End);
     QCOMPARE(next(), ParseAhead::Next::End);
     QCOMPARE(ahead.failure(), file.failure());
+    // Every item but "Sir Alex" goes on past the common start; asked for
+    // later, every item of the batches the reader takes after that.
+    if (pastCommon == 2)
+        QVERIFY(pastOnes >= items - 1 - int(load::kFirstBatchLines));
+    else
+        QCOMPARE(pastOnes, pastCommon ? items - 1 : 0);
     QVERIFY(lines > 0 || bytes.isEmpty());
 }
 

@@ -301,7 +301,7 @@ std::size_t KeyRests::KeptByItem::bytes() const
            made * (std::size_t(kBlockMask) + 1) * sizeof(Kept);
 }
 
-bool KeyRests::ensureRest(ItemArena::Id id, std::size_t size) const
+bool KeyRests::ensureRest(ItemArena::Id id, std::size_t size, std::size_t from) const
 {
     Kept &kept = restOf(id);
     if (kept.tag) {
@@ -309,7 +309,7 @@ bool KeyRests::ensureRest(ItemArena::Id id, std::size_t size) const
         if (v.size >= size || v.whole)
             return true;
     }
-    return keep(text.compose(arena.nameBytes(id), arena.tailBytes(id)), kStartBytes, size, kept);
+    return keep(text.compose(arena.nameBytes(id), arena.tailBytes(id)), from, size, kept);
 }
 
 bool KeyRests::ensureTail(ItemArena::Id id) const
@@ -327,7 +327,7 @@ bool KeyRests::ensureTail(ItemArena::Id id) const
     return true;
 }
 
-std::size_t KeyRests::firstRest(ItemArena::Id a, ItemArena::Id b) const
+std::size_t KeyRests::firstRest(ItemArena::Id a, ItemArena::Id b, std::size_t from) const
 {
     // About as far as the two names go alike, a byte of key a byte of text
     // where names are in Latin letters; more is asked for where that is not
@@ -339,7 +339,7 @@ std::size_t KeyRests::firstRest(ItemArena::Id a, ItemArena::Id b) const
     while (alike < n && x[alike] == y[alike])
         ++alike;
     const std::size_t reach = std::size_t(alike) + kMargin;
-    return reach > kStartBytes + kInPlace ? reach - kStartBytes : kInPlace;
+    return reach > from + kInPlace ? reach - from : kInPlace;
 }
 
 namespace {
@@ -387,7 +387,7 @@ int KeyRests::compareInPlace(ItemArena::Id a, ItemArena::Id b) const
     return x == y ? 0 : x < y ? -1 : 1;
 }
 
-int KeyRests::compare(ItemArena::Id a, ItemArena::Id b, bool &undecided) const
+int KeyRests::compare(ItemArena::Id a, ItemArena::Id b, std::size_t from, bool &undecided) const
 {
     // Where many names are alike, most ties end in the bytes kept beside
     // the two items.
@@ -398,8 +398,9 @@ int KeyRests::compare(ItemArena::Id a, ItemArena::Id b, bool &undecided) const
     bool more = false;
     bool sameNameLookedAt = false;
     const bool known = restOf(a).tag && restOf(b).tag;
-    for (std::size_t wanted = known ? kInPlace : firstRest(a, b);;) {
-        if (!ensureRest(a, wanted) || !ensureRest(b, wanted)) {
+    const std::size_t maxRest = kMaxBytes - from;
+    for (std::size_t wanted = known ? kInPlace : firstRest(a, b, from);;) {
+        if (!ensureRest(a, wanted, from) || !ensureRest(b, wanted, from)) {
             undecided = true;
             return 0;
         }
@@ -417,13 +418,13 @@ int KeyRests::compare(ItemArena::Id a, ItemArena::Id b, bool &undecided) const
             // Rests kept before (worked out ahead, or for another tie) and
             // alike: at once as far as these two names go alike.
             if (known)
-                grown = std::max(grown, firstRest(a, b));
+                grown = std::max(grown, firstRest(a, b, from));
         }
-        if (n >= kMaxRest) {
+        if (n >= maxRest) {
             undecided = true;
             return 0;
         }
-        wanted = std::min(grown, kMaxRest);
+        wanted = std::min(grown, maxRest);
     }
     // The same name, then the same 500 blanks: the tails decide, as their
     // own keys order them.
@@ -438,18 +439,28 @@ int KeyRests::compare(ItemArena::Id a, ItemArena::Id b, bool &undecided) const
     return c;
 }
 
-int KeyRests::compareWithStart(ItemArena::Id id, const unsigned char *start, std::size_t size) const
+int KeyRests::compareWithStart(ItemArena::Id id, const unsigned char *start, std::size_t size,
+                               std::size_t from) const
 {
-    const std::size_t wanted = size - kStartBytes;
-    if (!ensureRest(id, wanted))
+    const std::size_t wanted = size - from;
+    if (!ensureRest(id, wanted, from))
         return 0;
     const View r = view(restOf(id));
     const std::size_t n = std::min(wanted, r.size);
-    if (const int c = n == 0 ? 0 : std::memcmp(r.bytes, start + kStartBytes, n))
+    if (const int c = n == 0 ? 0 : std::memcmp(r.bytes, start + from, n))
         return c < 0 ? -1 : 1;
     // A key that ends before the start's end sorts before every key that
     // goes on with it.
     return r.size < wanted && r.whole ? -1 : 0;
+}
+
+void KeyRests::forget()
+{
+    fewRests.clear();
+    tails.clear();
+    rests = KeptByItem();
+    for (Slab &slab : slabs)
+        slab = Slab();
 }
 
 std::size_t KeyRests::bytesKept() const

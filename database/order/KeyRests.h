@@ -55,16 +55,24 @@ public:
         : arena(arena), collation(collation)
     {}
 
-    // Compares the keys of two items whose first kStartBytes are equal and
+    // An item's rest starts at the same byte of its key (`from`) wherever it
+    // is asked for: kStartBytes, or past the order's common start as well
+    // (OrderEntry.h).
+
+    // Compares the keys of two items whose first `from` bytes are equal and
     // go on past them; zero when both keys are whole and equal. Sets
     // `undecided` when both go on alike past kMaxBytes.
-    int compare(ItemArena::Id a, ItemArena::Id b, bool &undecided) const;
+    int compare(ItemArena::Id a, ItemArena::Id b, std::size_t from, bool &undecided) const;
 
     // Compares an item's key with the start of keys, `size` bytes of which
-    // the first kStartBytes are equal to the item's: negative when the
-    // item's key sorts before every key that starts so, zero when it starts
-    // so, positive when after.
-    int compareWithStart(ItemArena::Id id, const unsigned char *start, std::size_t size) const;
+    // the first `from` are equal to the item's: negative when the item's key
+    // sorts before every key that starts so, zero when it starts so,
+    // positive when after.
+    int compareWithStart(ItemArena::Id id, const unsigned char *start, std::size_t size,
+                         std::size_t from) const;
+
+    // Forgets every key kept: where the rests start has changed.
+    void forget();
 
     // Whether many items have rests (kept by item rather than in tables).
     bool many() const { return !rests.empty(); }
@@ -186,11 +194,11 @@ private:
     Kept &restOf(ItemArena::Id id) const;
     // Works out at least `size` bytes of the item's rest, or all of it,
     // unless it has them already; false when none can be kept.
-    bool ensureRest(ItemArena::Id id, std::size_t size) const;
+    bool ensureRest(ItemArena::Id id, std::size_t size, std::size_t from) const;
     // Works out the key of the item's tail: whole, or its first kMaxBytes.
     bool ensureTail(ItemArena::Id id) const;
     // The bytes of rest two items that tie for the first time are given.
-    std::size_t firstRest(ItemArena::Id a, ItemArena::Id b) const;
+    std::size_t firstRest(ItemArena::Id a, ItemArena::Id b, std::size_t from) const;
     // Works out `wanted` bytes of the key of `text` from byte `from` on into
     // `kept`, in place or in a slot (freeing the one it had); false when
     // there is no room left.

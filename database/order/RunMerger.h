@@ -50,6 +50,15 @@ public:
         ++changes;
     }
 
+    // Changes every entry in place, keeping the order (a place found before
+    // is found again).
+    template <typename Change> void changeEach(Change change)
+    {
+        for (SortedRun &run : runs)
+            run.changeEach(change);
+        ++changes;
+    }
+
     // Does at most `moves` item moves of merging; true while merges are due.
     // With `toOne`, merges are due until a single run is left.
     bool compact(std::size_t moves, bool toOne = false);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ItemArena.h"
+#include "OrderBudget.h"
 #include "OrderEntry.h"
 #include "RowSearch.h"
 #include "RunMerger.h"
@@ -10,6 +11,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -42,18 +44,25 @@ public:
 
     // Adds an item of the arena to the waiting ones; with its key start, and
     // perhaps its rest's first bytes, when the caller has worked them out
-    // already.
+    // already (with the common start the order has now).
     void add(Id id)
     {
         KeyRests::Ahead rest;
         const KeyStart key = order.keyStart(id, restsAhead() ? &rest : nullptr);
-        add(id, key, rest);
+        push(id, key, rest);
     }
     void add(Id id, KeyStart key, const KeyRests::Ahead &rest = {})
     {
-        waiting.push_back({key.bytes0to7, key.bytes8to15, id});
-        order.offer(id, rest);
+        // Worked out before the order chose its common start: again.
+        if (key.commonSize != order.commonStart().size())
+            add(id);
+        else
+            push(id, key, rest);
     }
+    // The bytes that the keys of nearly all of the first items begin with,
+    // past an entry's bytes; what a key start is worked out with
+    // (EntryOrder::commonStart).
+    const std::string &commonStart() const { return order.commonStart(); }
     // Whether the first bytes of a new item's rest are worth working out with
     // its key start: once many items tie, most new ones will too.
     bool restsAhead() const { return order.tiesAreMany(); }
@@ -77,7 +86,7 @@ public:
     qsizetype waitingCount() const { return qsizetype(waiting.size()); }
 
     // The item at a row: sorted rows first, then the waiting ones.
-    Id idAt(qsizetype row) const { return entryAt(row).id; }
+    Id idAt(qsizetype row) const { return entryAt(row).id(); }
     const Entry &entryAt(qsizetype row) const
     {
         return row >= sorted ? waiting[std::size_t(row - sorted)] : search.entryAt(row);
@@ -104,6 +113,17 @@ public:
     std::pair<qsizetype, qsizetype> rowsStartingWith(QStringView text) const;
 
 private:
+    void push(Id id, KeyStart key, const KeyRests::Ahead &rest)
+    {
+        waiting.push_back(Entry::of(key, id));
+        order.offer(id, rest);
+        if (size() == qsizetype(load::kCommonStartItems))
+            chooseCommonStart();
+    }
+    // Chooses the common start from the items so far, and makes their
+    // entries again with it.
+    void chooseCommonStart();
+
     EntryOrder order;
     RunMerger runs{order};
     RowSearch search{order, runs};

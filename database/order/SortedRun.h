@@ -32,6 +32,14 @@ public:
         const std::size_t at = skipped + i;
         return chunks[at / kChunk][at % kChunk];
     }
+    // The entries in place, for a change that keeps their order.
+    template <typename Change> void changeEach(Change change)
+    {
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::size_t at = skipped + i;
+            change(chunks[at / kChunk][at % kChunk]);
+        }
+    }
     const OrderEntry &front() const { return (*this)[0]; }
     const OrderEntry &back() const { return (*this)[count - 1]; }
     void push_back(const OrderEntry &e, SpareChunks &spares);

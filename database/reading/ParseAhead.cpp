@@ -7,8 +7,9 @@
 
 namespace database {
 
-ParseAhead::ParseAhead(const QString &path, const QString &locale)
-    : file(std::make_unique<DbFile>(path)), collation(locale)
+ParseAhead::ParseAhead(const QString &path, const QString &locale, const std::string &commonStart)
+    : file(std::make_unique<DbFile>(path)), collation(locale), common(commonStart),
+      commonAsked(commonStart), commonGiven(commonStart)
 {
     size = file->size();
     file->stopWhen(stopping);
@@ -56,6 +57,7 @@ ParseAhead::Batch *ParseAhead::emptyBatch()
     Batch *batch = empty.front();
     empty.pop_front();
     readerHolds = true;
+    common = commonAsked;
     checkEachBatchInOnePlace();
     return batch;
 }
@@ -93,7 +95,7 @@ bool ParseAhead::parseInto(Batch &batch, QByteArrayView line, Encoding encoding)
             rest = rest.sliced(slice.size());
         }
         r.key =
-            EntryOrder::keyStart(collation, composer, parts->name, parts->tail,
+            EntryOrder::keyStart(collation, composer, parts->name, parts->tail, common,
                                  restsAhead.load(std::memory_order_relaxed) ? &r.rest : nullptr);
     }
     batch.lines.push_back(r);
@@ -122,6 +124,15 @@ void ParseAhead::run()
     batch->last = true;
     batch->failure = file->failure();
     handOver(batch);
+}
+
+void ParseAhead::useCommonStart(const std::string &bytes)
+{
+    if (bytes == commonGiven)
+        return;
+    commonGiven = bytes;
+    const std::lock_guard<std::mutex> lock(mutex);
+    commonAsked = bytes;
 }
 
 bool ParseAhead::takeFull(std::chrono::milliseconds wait)
