@@ -16,7 +16,7 @@ bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressP
     // progress point sees what a load on this thread alone would.
     bool readToEnd = false;
     {
-        database::ParseAhead lines(path, {}, model.commonStart());
+        database::ParseAhead lines(path, {}, model.commonStarts());
         model.reserve(lines.fileSize() / database::load::kBytesPerLineEstimate, lines.fileSize());
         readToEnd = readAll(lines, atProgressPoint, atPause);
         if (readToEnd) {
@@ -51,7 +51,7 @@ bool CelebrityLoader::readAll(database::ParseAhead &lines, const ProgressPoint &
         }
         untilLook = budget::kLinesPerLook;
         lines.workOutRests(model.restsAhead());
-        lines.useCommonStart(model.commonStart());
+        lines.useCommonStarts(model.commonStarts());
         if (!look(atPause))
             return false;
     }

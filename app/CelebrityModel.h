@@ -38,8 +38,8 @@ public:
                 database::SortedOrder::KeyStart key, const database::KeyRests::Ahead &rest);
     // Whether new items' rests are worth working out ahead (SortedOrder::restsAhead).
     bool restsAhead() const { return order.restsAhead(); }
-    // What new items' key starts are worked out with (SortedOrder::commonStart).
-    const std::string &commonStart() const { return order.commonStart(); }
+    // What new items' key starts are worked out with (SortedOrder::commonStarts).
+    const database::CommonStarts &commonStarts() const { return order.commonStarts(); }
     // Announces the items added since the last flush at their sorted places:
     // all of them, or the first so that `upTo` items are announced.
     void flush(qsizetype upTo = std::numeric_limits<qsizetype>::max());

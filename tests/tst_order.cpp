@@ -33,6 +33,8 @@ private slots:
     void order_sortsTheSharedTableOfNames();
     void rowsStartingWith_data();
     void rowsStartingWith();
+    void commonStarts_areWhereKeysGoApart_data();
+    void commonStarts_areWhereKeysGoApart();
 };
 
 namespace {
@@ -93,7 +95,7 @@ std::vector<Line> sampleLines(int count, bool alike = false)
         "Anna", "anna", "ANNA", "Ánna", "Zoë", "Zoe", "zoe", "Émile", "Emile", "emil", "Émilie",
         "Ö", "O", "Oz", "Bob", "bob smith", "Bob Smith", "Bob-Smith", "Bobby", "", " ", "Zz", "a",
         "Ab", "O'Brien", "Obrien", "Anne-Marie", "Annemarie", "Anne Marie",
-        // Long names whose keys share more than sixteen bytes, and more
+        // Long names whose keys share more than an entry keeps, and more
         // than the first rest of each.
         "Alexander Hamilton-Smythe", "Alexander Hamilton-Smith", "alexander hamilton smith",
         "Alexander Hamilton Smith Jr", "Alexandra Hamilton-Smith", "Alexander Hamilton-Smíth",
@@ -207,15 +209,16 @@ void tst_order::order_matchesStableCollatedSort()
         const auto id = arena.append(lines[i].name, lines[i].tail);
         QVERIFY(id);
         // Keyed here, or ahead as a reader does: with the order's common
-        // start, or with none, as before the order had chosen it.
+        // starts, or with none, as before the order had chosen them.
         if (i % 3 == 0) {
             order.add(*id);
         } else {
             KeyRests::Ahead rest;
-            const std::string &common = i % 3 == 1 ? std::string() : order.commonStart();
+            const CommonStarts none;
+            const CommonStarts &starts = i % 3 == 1 ? none : order.commonStarts();
             order.add(
                 *id,
-                EntryOrder::keyStart(keying, composer, lines[i].name, lines[i].tail, common, &rest),
+                EntryOrder::keyStart(keying, composer, lines[i].name, lines[i].tail, starts, &rest),
                 rest);
         }
         // Waiting items show after the sorted ones, in arrival order.
@@ -240,8 +243,14 @@ void tst_order::order_matchesStableCollatedSort()
     }
     QCOMPARE(order.size(), qsizetype(lines.size()));
     check();
-    // A list of names alike in a long start has it as its common start.
-    QCOMPARE(order.commonStart().size() > KeyRests::kStartBytes, alike);
+    // Names alike in a long start have common starts that begin with it.
+    std::string alikeKey;
+    keying.appendPrimaryPrefixKey(QString::fromLatin1(kAlike), alikeKey);
+    const std::vector<std::string> &starts = order.commonStarts().starts;
+    QVERIFY(!starts.empty());
+    QCOMPARE(std::any_of(starts.begin(), starts.end(),
+                         [&](const std::string &s) { return s.rfind(alikeKey, 0) == 0; }),
+             alike);
     const SortedOrder::Work work = order.work();
     QVERIFY2(work.merges >= std::uint64_t(merges), qPrintable(QString::number(work.merges)));
     QVERIFY2(runs == 1 ? work.runs == 1 : work.runs >= std::size_t(runs),
@@ -494,7 +503,7 @@ void tst_order::prefixKey_startsEveryLongerTextsKey()
         EntryOrder::keyStart(collation, composer, name.toUtf8(), ", 1 1 1900,2", {}, &ahead);
         QVERIFY(ahead.worked);
         QCOMPARE(std::string(ahead.bytes.begin(), ahead.bytes.begin() + ahead.size),
-                 whole.substr(16, KeyRests::kAheadBytes));
+                 whole.substr(KeyRests::kStartBytes, KeyRests::kAheadBytes));
         for (qsizetype n = 1; n <= name.size(); ++n) {
             std::string start;
             collation.appendPrimaryPrefixKey(QStringView(name).left(n), start);
@@ -505,10 +514,10 @@ void tst_order::prefixKey_startsEveryLongerTextsKey()
     }
     QVERIFY(checked > 4000);
 
-    // A long tail is keyed by its start alone: the same sixteen bytes as the
+    // A long tail is keyed by its start alone: the same bytes as the
     // whole text's key, where the tail's start weighs at the first level and
     // where it does not (blanks and punctuation, ignorable in Thai); and so
-    // are the sixteen past a common start, for a key that begins with it.
+    // are those past a common start, for a key that begins with it.
     const QByteArray tails[] = {", " + QByteArray(3000, '7'), ", " + QByteArray(5000, ' ') + "1",
                                 ", " + QByteArray(2000, ',') + "\xC3\xA9" + QByteArray(20000, '.')};
     for (const QString &locale : {QStringLiteral("en_US"), QStringLiteral("th_TH")}) {
@@ -519,28 +528,32 @@ void tst_order::prefixKey_startsEveryLongerTextsKey()
                 std::string whole;
                 local.appendSortKey(
                     itemtext::compose(QString::fromUtf8(name), QString::fromUtf8(tail)), whole);
-                // None, one this key begins with, one it does not.
-                std::string otherCommon = whole.substr(0, 20);
-                otherCommon.back() = char(otherCommon.back() + 1);
-                for (const std::string &common :
-                     {std::string(), whole.substr(0, 20), otherCommon}) {
+                // No common start, one this key begins with, one it does not.
+                std::string otherStart = whole.substr(0, 20);
+                otherStart.back() = char(otherStart.back() + 1);
+                for (const std::string &common : {std::string(), whole.substr(0, 20), otherStart}) {
+                    const CommonStarts starts =
+                        CommonStarts::of(common.empty() ? std::vector<std::string>()
+                                                        : std::vector<std::string>{common});
                     KeyRests::Ahead ahead;
                     const auto key =
-                        EntryOrder::keyStart(local, composer, name, tail, common, &ahead);
+                        EntryOrder::keyStart(local, composer, name, tail, starts, &ahead);
                     const bool past =
                         !common.empty() && whole.compare(0, common.size(), common) == 0;
-                    QCOMPARE(key.pastCommon, past);
-                    QCOMPARE(std::size_t(key.commonSize), common.size());
+                    QCOMPARE(key.withStarts, !common.empty());
                     const std::size_t from = past ? common.size() : 0;
                     QCOMPARE(std::string(ahead.bytes.begin(), ahead.bytes.begin() + ahead.size),
-                             whole.substr(from + 16, KeyRests::kAheadBytes));
+                             whole.substr(from + KeyRests::kStartBytes, KeyRests::kAheadBytes));
                     QVERIFY(!ahead.whole);
+                    // The slot, then the key's bytes past what the slot's keys
+                    // all begin with.
                     unsigned char start[16];
                     for (int i = 0; i < 8; ++i) {
                         start[i] = static_cast<unsigned char>(key.bytes0to7 >> (56 - 8 * i));
                         start[8 + i] = static_cast<unsigned char>(key.bytes8to15 >> (56 - 8 * i));
                     }
-                    QVERIFY2(std::memcmp(start, whole.data() + from, 16) == 0,
+                    QCOMPARE(start[0] * 256 + start[1], past ? 1 : 0);
+                    QVERIFY2(std::memcmp(start + 2, whole.data() + from, 14) == 0,
                              qPrintable(locale + u' ' + QString::fromUtf8(name) + u' ' +
                                         QString::number(tail.size()) + u' ' +
                                         QString::number(common.size())));
@@ -620,6 +633,52 @@ void tst_order::rowsStartingWith()
     for (qsizetype row = first; row < last; ++row)
         found << arena.name(order.idAt(row));
     QCOMPARE(found, names);
+}
+
+void tst_order::commonStarts_areWhereKeysGoApart_data()
+{
+    // Keys as bytes: letters stand for a key's bytes.
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QStringList>("starts");
+    const auto many = [](const QString &start, int n) {
+        QStringList keys;
+        for (int i = 0; i < n; ++i)
+            keys << start + QChar(u'a' + i);
+        return keys;
+    };
+    // clang-format off
+    QTest::newRow("apart after a first name") << many("ann ", 5) + many("bob ", 5) << QStringList{"ann ", "bob "};
+    QTest::newRow("a title, then names")      << many("sir ann ", 5) + many("sir bob ", 5) << QStringList{"sir ann ", "sir bob "};
+    QTest::newRow("a few beside many")        << many("ann ", 8) + many("bob ", 8) + QStringList{"cy"} << QStringList{"ann ", "bob ", "c"};
+    QTest::newRow("all the same")             << QStringList(6, "x y") << QStringList{"x y"};
+    QTest::newRow("all apart at once")        << many("", 9) << QStringList{};
+    QTest::newRow("too few")                  << many("ann ", 3) << QStringList{};
+    // clang-format on
+}
+
+void tst_order::commonStarts_areWhereKeysGoApart()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(QStringList, starts);
+    std::vector<std::string> bytes;
+    for (const QString &key : keys)
+        bytes.push_back(key.toStdString());
+    const CommonStarts chosen = CommonStarts::chooseFrom(bytes);
+    QStringList got;
+    for (const std::string &start : chosen.starts)
+        got << QString::fromStdString(start);
+    QCOMPARE(got, starts);
+    // Every key is in the slot of the start it begins with, or between two.
+    for (const std::string &key : bytes) {
+        const auto slot =
+            chosen.empty()
+                ? 0
+                : chosen.slotOf(reinterpret_cast<const unsigned char *>(key.data()), key.size());
+        const auto in =
+            std::find_if(chosen.starts.begin(), chosen.starts.end(),
+                         [&](const std::string &s) { return key.rfind(s, 0) == 0 && key != s; });
+        QCOMPARE(slot % 2 == 1, in != chosen.starts.end());
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_order)

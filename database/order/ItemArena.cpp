@@ -18,7 +18,7 @@ int lengthBytes(std::size_t length)
 
 void ItemArena::reserve(qint64 items, qint64 bytes)
 {
-    if (items > 0 && items < qint64(kMaxItems))
+    if (items > 0 && items < std::numeric_limits<Id>::max())
         starts.reserve(starts.size() + std::size_t(items));
     if (bytes > 0)
         arena.reserve(arena.size() + std::size_t(bytes));
@@ -27,7 +27,7 @@ void ItemArena::reserve(qint64 items, qint64 bytes)
 std::optional<ItemArena::Id> ItemArena::append(QByteArrayView nameUtf8, QByteArrayView tailUtf8)
 {
     const auto nameSize = std::size_t(nameUtf8.size());
-    if (starts.size() >= kMaxItems || nameSize >= (1 << 16) ||
+    if (starts.size() >= std::numeric_limits<Id>::max() || nameSize >= (1 << 16) ||
         arena.size() + std::size_t(lengthBytes(nameSize)) + nameSize +
                 std::size_t(tailUtf8.size()) >
             std::numeric_limits<std::uint32_t>::max())

@@ -19,10 +19,6 @@ class ItemArena
 {
 public:
     using Id = std::uint32_t;
-    // Items an arena holds at most: an Id's top bit is left for the order
-    // to mark its entries with (OrderEntry), and a list model counts rows in
-    // an int anyway.
-    static constexpr std::size_t kMaxItems = std::size_t(1) << 31;
 
     ItemArena() = default;
     ItemArena(const ItemArena &) = delete;
@@ -32,8 +28,8 @@ public:
     void reserve(qint64 items, qint64 bytes);
 
     // The new item's Id; nothing when it cannot be stored (the arena holds
-    // kMaxItems items, 4 GiB of text, and a name of less than 64 KiB: far
-    // more than a list can show).
+    // 4 GiB of text, and a name of less than 64 KiB: far more than a list
+    // can show).
     std::optional<Id> append(QByteArrayView nameUtf8, QByteArrayView tailUtf8);
 
     qsizetype size() const { return qsizetype(starts.size()); }

@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-// The rest of an item's sort key, past the sixteen bytes its order entry
+// The rest of an item's sort key, past the fourteen bytes its order entry
 // keeps: worked out the first time the item's key start ties with
 // another's, and kept for the items that tie only, so that a list of names
 // alike in their first letters costs one more key per item instead of a
@@ -31,8 +31,9 @@ namespace database {
 class KeyRests
 {
 public:
-    // The bytes an order entry keeps of every key: the rests start there.
-    static constexpr std::size_t kStartBytes = 16;
+    // The bytes an order entry keeps of every key (past what its slot's
+    // keys all begin with, OrderEntry.h): the rests start after them.
+    static constexpr std::size_t kStartBytes = 14;
     // Bytes of a key kept at most: whole for any item of a name and a tail of
     // up to a few thousand characters, the 500 blanks between them included.
     static constexpr std::size_t kMaxBytes = 4096;
@@ -56,8 +57,7 @@ public:
     {}
 
     // An item's rest starts at the same byte of its key (`from`) wherever it
-    // is asked for: kStartBytes, or past the order's common start as well
-    // (OrderEntry.h).
+    // is asked for: past the bytes its order entry keeps (OrderEntry.h).
 
     // Compares the keys of two items whose first `from` bytes are equal and
     // go on past them; zero when both keys are whole and equal. Sets

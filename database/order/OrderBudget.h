@@ -56,17 +56,13 @@ inline constexpr qsizetype kStepMax = 256;
 inline constexpr qsizetype kKeyStartPart = 1024;
 inline constexpr qsizetype kKeyStartPartGrowth = 16;
 
-// The common start (OrderEntry.h) is chosen from the keys of the first items
-// of an order, this many: enough that a start most of them share is a start
-// of the list's and not of a few names; few enough that working out their
-// keys again takes well under a millisecond.
-inline constexpr std::size_t kCommonStartItems = 128;
-// A common start is at least as long as an entry's bytes, or those bytes
-// would tell most items apart without it; and at most this long, so that
-// working out every key that far stays cheap on the reader's thread.
+// The common starts (OrderEntry.h) are chosen from the keys of the first
+// items of an order, this many: enough that the groups of names alike show
+// (a few hundred family names, a few of each), few enough that working
+// their keys out again holds the window up for a few milliseconds only.
+inline constexpr std::size_t kCommonStartItems = 2048;
+// A common start is at most this long, so that working out every key that
+// far stays cheap on the reader's thread.
 inline constexpr std::size_t kCommonStartMax = 64;
-// The share of those items that begin with it: nearly all, so that few items
-// of the list compare across it.
-inline constexpr std::size_t kCommonStartEighths = 7;
 
 } // namespace database::load

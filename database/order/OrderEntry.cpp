@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 
 namespace database {
 
@@ -16,15 +18,22 @@ std::uint64_t bigEndian(const unsigned char *key)
     return value;
 }
 
-unsigned char keyByte(const OrderEntry &e, std::size_t i)
+// The first eight of `size` bytes, big-endian, zero past their end.
+std::uint64_t headOf(const char *bytes, std::size_t size)
 {
-    const std::uint64_t half = i < 8 ? e.bytes0to7 : e.bytes8to15;
-    return static_cast<unsigned char>(half >> (56 - 8 * (i % 8)));
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        value = (value << 8) | (i < size ? static_cast<unsigned char>(bytes[i]) : 0);
+    return value;
 }
 
-} // namespace
-
-namespace {
+// The entry's i-th key byte, past its two bytes of slot.
+unsigned char keyByte(const OrderEntry &e, std::size_t i)
+{
+    const std::size_t at = i + 2;
+    const std::uint64_t half = at < 8 ? e.bytes0to7 : e.bytes8to15;
+    return static_cast<unsigned char>(half >> (56 - 8 * (at % 8)));
+}
 
 // The first `kept` bytes of the key of an item's whole text, or all of it
 // when shorter; how many were written.
@@ -63,128 +72,233 @@ std::size_t keyBytes(const Collation &collation, itemtext::Utf8Composer &text,
 
 } // namespace
 
-KeyStart EntryOrder::keyStart(const Collation &collation, itemtext::Utf8Composer &text,
-                              QByteArrayView nameUtf8, QByteArrayView tailUtf8,
-                              const std::string &common, KeyRests::Ahead *rest)
+CommonStarts CommonStarts::chooseFrom(std::vector<std::string> keys)
 {
-    // Past the common start when the key begins with it and goes on.
+    // The keys sorted fall into groups that share their first bytes, and
+    // each group into smaller ones that share more. A group whose smaller
+    // ones hold few keys each (names that go apart after a first name, a
+    // family name, a title) has its shared bytes as a start; one whose
+    // smaller ones hold many is looked into further, its small ones getting
+    // as a start their shared bytes and the one after, which sets them
+    // apart. So no start is the start of another, and in order.
+    constexpr std::size_t kMembers = 4;
+    std::sort(keys.begin(), keys.end());
+    std::vector<std::string> chosen;
+    const auto alike = [&](std::size_t i) {
+        const std::string &a = keys[i - 1];
+        const std::string &b = keys[i];
+        const std::size_t n = std::min(a.size(), b.size());
+        std::size_t k = 0;
+        while (k < n && a[k] == b[k])
+            ++k;
+        return k;
+    };
+    std::vector<std::size_t> shared(keys.size());
+    for (std::size_t i = 1; i < keys.size(); ++i)
+        shared[i] = alike(i);
+    const auto add = [&](const std::string &key, std::size_t size) {
+        if (size > 0 && chosen.size() < 0x7FFF)
+            chosen.push_back(key.substr(0, size));
+    };
+    // Keys [begin, end), at least two, all sharing `depth` bytes and no more.
+    const auto look = [&](const auto &self, std::size_t begin, std::size_t end) -> void {
+        std::size_t depth = keys[begin].size();
+        for (std::size_t i = begin + 1; i < end; ++i)
+            depth = std::min(depth, shared[i]);
+        std::vector<std::size_t> cuts{begin};
+        for (std::size_t i = begin + 1; i < end; ++i) {
+            if (shared[i] == depth)
+                cuts.push_back(i);
+        }
+        cuts.push_back(end);
+        const std::size_t groups = cuts.size() - 1;
+        if (keys[begin] == keys[end - 1] || end - begin < kMembers * groups) {
+            add(keys[begin], depth);
+            return;
+        }
+        for (std::size_t g = 0; g < groups; ++g) {
+            const std::size_t from = cuts[g];
+            const std::size_t to = cuts[g + 1];
+            if (to - from >= kMembers)
+                self(self, from, to);
+            else if (keys[from].size() > depth)
+                add(keys[from], depth + 1);
+        }
+    };
+    if (keys.size() >= kMembers)
+        look(look, 0, keys.size());
+    return of(std::move(chosen));
+}
+
+CommonStarts CommonStarts::of(std::vector<std::string> starts)
+{
+    CommonStarts chosen;
+    chosen.starts = std::move(starts);
+    const std::size_t n = chosen.starts.size();
+    if (n == 0)
+        return chosen;
+    chosen.from.resize(2 * n + 1);
+    for (std::size_t j = 0; j < n; ++j) {
+        const std::string &start = chosen.starts[j];
+        Q_ASSERT(!start.empty() && start.size() <= load::kCommonStartMax);
+        chosen.from[2 * j + 1] = static_cast<std::uint8_t>(start.size());
+        if (j > 0) {
+            const std::string &before = chosen.starts[j - 1];
+            std::size_t k = 0;
+            while (k < before.size() && k < start.size() && before[k] == start[k])
+                ++k;
+            // Sorted, and neither starts the other.
+            Q_ASSERT(k < before.size() && k < start.size() &&
+                     static_cast<unsigned char>(before[k]) < static_cast<unsigned char>(start[k]));
+            chosen.from[2 * j] = static_cast<std::uint8_t>(k);
+        }
+        chosen.longest = std::max(chosen.longest, start.size());
+        chosen.heads.push_back(headOf(start.data(), start.size()));
+    }
+    return chosen;
+}
+
+std::uint16_t CommonStarts::slotOf(const unsigned char *key, std::size_t size) const
+{
+    const std::string_view bytes(reinterpret_cast<const char *>(key), size);
+    // The last start not after the key. Neither holds a zero byte: a start
+    // whose first eight bytes, padded, are below the key's is before it, one
+    // whose are above is after it; only those of the same eight are compared
+    // whole.
+    const std::uint64_t head = headOf(bytes.data(), size);
+    const auto [sameFrom, sameTo] = std::equal_range(heads.begin(), heads.end(), head);
+    const auto after = std::upper_bound(
+        starts.begin() + (sameFrom - heads.begin()), starts.begin() + (sameTo - heads.begin()),
+        bytes,
+        [](std::string_view k, const std::string &start) { return k < std::string_view(start); });
+    const auto j = std::size_t(after - starts.begin());
+    if (j > 0) {
+        const std::string &start = starts[j - 1];
+        if (bytes.compare(0, start.size(), start) == 0) {
+            // A key that is the start itself sorts before those that go on.
+            return static_cast<std::uint16_t>(bytes.size() > start.size() ? 2 * j - 1 : 2 * j - 2);
+        }
+    }
+    return static_cast<std::uint16_t>(2 * j);
+}
+
+const char *CommonStarts::bytesOf(std::uint16_t slot) const
+{
+    // A slot between two starts: what they share is what the first of them
+    // begins with.
+    return starts[std::min<std::size_t>(slot / 2, starts.size() - 1)].data();
+}
+
+namespace {
+
+// What an entry keeps of a key, from its first bytes: `n` of them, zero
+// after them up to `kept`, which is at least the common starts' longest and
+// the bytes an entry keeps; the rest's first bytes too when asked for.
+KeyStart startFrom(const unsigned char *bytes, std::size_t n, std::size_t kept,
+                   const CommonStarts &starts, KeyRests::Ahead *rest)
+{
     constexpr std::size_t kStart = KeyRests::kStartBytes;
-    const std::size_t kept = common.size() + kStart + (rest ? KeyRests::kAheadBytes : 0);
-    unsigned char bytes[load::kCommonStartMax + kStart + KeyRests::kAheadBytes + 8] = {};
-    const std::size_t n = keyBytes(collation, text, nameUtf8, tailUtf8, bytes, kept);
-    const bool past = !common.empty() && n > common.size() &&
-                      std::memcmp(bytes, common.data(), common.size()) == 0;
-    const std::size_t from = past ? common.size() : 0;
+    const std::uint16_t slot = starts.empty() ? 0 : starts.slotOf(bytes, n);
+    const std::size_t from = starts.empty() ? 0 : starts.from[slot];
     if (rest) {
-        // The rest's bytes that were worked out: a key past the common start
-        // has all of them; one that is not may have some more than asked.
+        // The rest's bytes that were worked out: some more than asked for,
+        // in a slot whose keys begin with fewer common bytes than the longest.
         const std::size_t restKept = from + kStart + KeyRests::kAheadBytes;
         rest->worked = true;
         rest->whole = n < restKept || (n == restKept && n < kept);
         rest->size = static_cast<unsigned char>(std::min(n, restKept) - std::min(n, from + kStart));
         std::memcpy(rest->bytes.data(), bytes + from + kStart, rest->size);
     }
-    return {bigEndian(bytes + from), bigEndian(bytes + from + 8), past,
-            static_cast<std::uint8_t>(common.size())};
+    // The slot, then six bytes of the key in the first half; eight in the second.
+    return {(std::uint64_t(slot) << 48) | (bigEndian(bytes + from) >> 16),
+            bigEndian(bytes + from + 6), !starts.empty()};
 }
 
-bool EntryOrder::chooseCommonStart(const std::vector<ItemArena::Id> &ids)
+// Bytes of a key worked out to choose the common starts and to make the
+// entries again with them, at once.
+constexpr std::size_t kSampledBytes = load::kCommonStartMax + KeyRests::kStartBytes;
+
+} // namespace
+
+KeyStart EntryOrder::keyStart(const Collation &collation, itemtext::Utf8Composer &text,
+                              QByteArrayView nameUtf8, QByteArrayView tailUtf8,
+                              const CommonStarts &starts, KeyRests::Ahead *rest)
+{
+    const std::size_t kept =
+        starts.longest + KeyRests::kStartBytes + (rest ? KeyRests::kAheadBytes : 0);
+    unsigned char bytes[kSampledBytes + KeyRests::kAheadBytes + 8] = {};
+    const std::size_t n = keyBytes(collation, text, nameUtf8, tailUtf8, bytes, kept);
+    return startFrom(bytes, n, kept, starts, rest);
+}
+
+bool EntryOrder::chooseCommonStarts(const std::vector<ItemArena::Id> &ids,
+                                    const EachEntry &eachEntry)
 {
     if (chosen)
         return false;
     chosen = true;
-    // The longest start of the first level that the given share of the
-    // items' keys begin with: that of the keys that stand closest together
-    // in their order, as many of them as the share.
-    const std::size_t together = (ids.size() * load::kCommonStartEighths + 7) / 8;
-    if (together < 2)
-        return false;
-    std::vector<std::string> keys;
-    keys.reserve(ids.size());
+    std::vector<std::string> sampled;
+    std::vector<std::string> firstLevels;
+    std::unordered_map<ItemArena::Id, std::size_t> sampleOf;
+    sampled.reserve(ids.size());
+    firstLevels.reserve(ids.size());
     for (const ItemArena::Id id : ids) {
-        unsigned char bytes[load::kCommonStartMax + 8] = {};
+        unsigned char bytes[kSampledBytes + 8] = {};
         const std::size_t n = keyBytes(collation, first, arena.nameBytes(id), arena.tailBytes(id),
-                                       bytes, load::kCommonStartMax);
-        const auto *levelEnd = static_cast<const unsigned char *>(std::memchr(bytes, 1, n));
-        keys.emplace_back(reinterpret_cast<const char *>(bytes),
-                          levelEnd ? std::size_t(levelEnd - bytes) : n);
+                                       bytes, kSampledBytes);
+        sampleOf.emplace(id, sampled.size());
+        sampled.emplace_back(reinterpret_cast<const char *>(bytes), n);
+        // Starts of the first level only.
+        const std::size_t head = std::min(n, load::kCommonStartMax);
+        const auto *levelEnd = static_cast<const unsigned char *>(std::memchr(bytes, 1, head));
+        firstLevels.emplace_back(reinterpret_cast<const char *>(bytes),
+                                 levelEnd ? std::size_t(levelEnd - bytes) : head);
     }
-    std::sort(keys.begin(), keys.end());
-    std::size_t best = 0;
-    std::size_t bestAt = 0;
-    for (std::size_t i = 0; i + together <= keys.size(); ++i) {
-        const std::string &a = keys[i];
-        const std::string &b = keys[i + together - 1];
-        const auto alike = std::size_t(
-            std::mismatch(a.begin(), a.begin() + std::ptrdiff_t(std::min(a.size(), b.size())),
-                          b.begin())
-                .first -
-            a.begin());
-        if (alike > best) {
-            best = alike;
-            bestAt = i;
-        }
-    }
-    if (best < KeyRests::kStartBytes)
+    starts = CommonStarts::chooseFrom(std::move(firstLevels));
+    if (starts.empty())
         return false;
-    common = keys[bestAt].substr(0, best);
-    const auto *bytes = reinterpret_cast<const unsigned char *>(common.data());
-    commonKey = {bigEndian(bytes), bigEndian(bytes + 8)};
-    // What was kept of the rests started where the entries' bytes ended;
-    // those of the items now past the common start start after it.
+    // What was kept of the rests started where the entries' bytes ended.
     rests.forget();
+    // The entries made again from the keys just worked out, where they were.
+    eachEntry([&](OrderEntry &e) {
+        const auto found = sampleOf.find(e.id);
+        if (found == sampleOf.end()) {
+            e = entryOf(keyStart(e.id), e.id);
+            return;
+        }
+        unsigned char bytes[kSampledBytes + 8] = {};
+        const std::string &key = sampled[found->second];
+        std::memcpy(bytes, key.data(), key.size());
+        e = entryOf(startFrom(bytes, key.size(), kSampledBytes, starts, nullptr), e.id);
+    });
     return true;
-}
-
-void EntryOrder::remake(OrderEntry &e) const
-{
-    e = OrderEntry::of(keyStart(e.id()), e.id());
-}
-
-int EntryOrder::compareWithCommon(const OrderEntry &e) const
-{
-    if (e.bytes0to7 != commonKey.bytes0to7)
-        return e.bytes0to7 < commonKey.bytes0to7 ? -1 : 1;
-    if (e.bytes8to15 != commonKey.bytes8to15)
-        return e.bytes8to15 < commonKey.bytes8to15 ? -1 : 1;
-    return rests.compareWithStart(e.id(), reinterpret_cast<const unsigned char *>(common.data()),
-                                  common.size(), KeyRests::kStartBytes);
 }
 
 int EntryOrder::compare(const OrderEntry &a, const OrderEntry &b) const
 {
-    if (a.pastCommon() != b.pastCommon()) {
-        // One key goes on past the common start; the other does not begin
-        // with it, or ends with it and so sorts first.
-        const bool aPast = a.pastCommon();
-        const int c = compareWithCommon(aPast ? b : a);
-        Q_ASSERT(c != 0 || !keyStart(aPast ? b.id() : a.id()).pastCommon);
-        const bool otherFirst = c <= 0;
-        return aPast == otherFirst ? 1 : -1;
-    }
     if (a.bytes0to7 != b.bytes0to7)
         return a.bytes0to7 < b.bytes0to7 ? -1 : 1;
     if (a.bytes8to15 != b.bytes8to15)
         return a.bytes8to15 < b.bytes8to15 ? -1 : 1;
-    if (a.tagged == b.tagged)
+    if (a.id == b.id)
         return 0;
     // An item's key ends in no zero byte, and the first level of an item's
     // key holds none: a zero at the end of the entry's bytes is the key's
     // end, and two keys that ended inside them are equal. Otherwise the
-    // rests of the keys decide, and where even they tie past what is kept,
-    // the collation compares the texts, which it orders as their keys.
+    // rests of the keys decide (the two are in one slot: their rests start
+    // at the same byte), and where even they tie past what is kept, the
+    // collation compares the texts, which it orders as their keys.
     if ((a.bytes8to15 & 0xFF) != 0) {
         bool undecided = false;
-        int c = rests.compare(a.id(), b.id(), restFrom(a), undecided);
+        int c = rests.compare(a.id, b.id, restFrom(a), undecided);
         if (undecided) {
-            c = collation.compareUtf8(
-                first.compose(arena.nameBytes(a.id()), arena.tailBytes(a.id())),
-                second.compose(arena.nameBytes(b.id()), arena.tailBytes(b.id())));
+            c = collation.compareUtf8(first.compose(arena.nameBytes(a.id), arena.tailBytes(a.id)),
+                                      second.compose(arena.nameBytes(b.id), arena.tailBytes(b.id)));
         }
         if (c != 0)
             return c < 0 ? -1 : 1;
     }
-    return a.id() < b.id() ? -1 : 1;
+    return a.id < b.id ? -1 : 1;
 }
 
 std::string EntryOrder::primaryPrefix(QStringView text) const
@@ -197,18 +311,15 @@ std::string EntryOrder::primaryPrefix(QStringView text) const
 int EntryOrder::compareKeyStart(const OrderEntry &e, const std::string &bytes) const
 {
     const auto *start = reinterpret_cast<const unsigned char *>(bytes.data());
-    // The bytes, a key's start, hold no zero; a zero in the entry's bytes is
-    // the key's end, before any byte. An entry past the common start has a
-    // key that begins with it.
-    std::size_t from = 0;
-    if (e.pastCommon()) {
-        from = common.size();
-        const std::size_t n = std::min(bytes.size(), from);
-        if (const int c = n == 0 ? 0 : std::memcmp(common.data(), bytes.data(), n))
-            return c < 0 ? -1 : 1;
-        if (bytes.size() <= from)
-            return 0;
-    }
+    // The entry's key begins with its slot's common bytes, then the bytes
+    // the entry keeps. The bytes, a key's start, hold no zero; a zero in the
+    // entry's bytes is the key's end, before any byte.
+    const std::size_t from = starts.empty() ? 0 : starts.from[e.slot()];
+    const std::size_t common = std::min(bytes.size(), from);
+    if (const int c = common == 0 ? 0 : std::memcmp(starts.bytesOf(e.slot()), start, common))
+        return c < 0 ? -1 : 1;
+    if (bytes.size() <= from)
+        return 0;
     const std::size_t inEntry = std::min(bytes.size() - from, KeyRests::kStartBytes);
     for (std::size_t i = 0; i < inEntry; ++i) {
         const unsigned char c = keyByte(e, i);
@@ -218,7 +329,7 @@ int EntryOrder::compareKeyStart(const OrderEntry &e, const std::string &bytes) c
     if (bytes.size() <= from + KeyRests::kStartBytes)
         return 0;
     // The bytes go on past the entry's: the key's rest decides.
-    return rests.compareWithStart(e.id(), start, bytes.size(), restFrom(e));
+    return rests.compareWithStart(e.id, start, bytes.size(), restFrom(e));
 }
 
 } // namespace database

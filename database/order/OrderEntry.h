@@ -8,56 +8,86 @@
 #include <QByteArrayView>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 // The comparison behind the list's order: the collation's order of each
 // item's whole text (the name, the 500 blanks, the tail), letter case
 // ignored, and among items the collation finds equal the order of arrival.
-// It is one order, defined by one key: the item's sort key. An entry keeps the
-// key's first sixteen bytes, which decide most comparisons; where they tie,
+// It is one order, defined by one key: the item's sort key. An entry keeps
+// fourteen bytes of the key, which decide most comparisons; where they tie,
 // the rest of the two keys decides (KeyRests), worked out once per item.
+//
+// Names of a list often begin alike: a first name, a family name, the same
+// title. Which fourteen bytes an entry keeps is chosen so that those starts
+// do not use them up. The order takes, from its first items, the starts that
+// groups of their keys share (CommonStarts), sorted, none the start of
+// another. They cut the keys into slots, in order: the keys before the first
+// start, those that begin with it, those between it and the next, and so on.
+// An entry keeps its key's slot in two bytes, then the fourteen key bytes
+// that follow what every key of its slot begins with: the start itself, or
+// the part that the starts on either side share. So entries compare as
+// their keys do, byte by byte, and a list of names alike in their first
+// forty characters is told apart in its entries as names apart are.
 
 namespace database {
 
-// The sixteen bytes of the sort key of an item's whole text that its entry
-// keeps, big-endian, zero past the key's end: the key's first sixteen, or,
-// for a key that begins with the order's common start and goes on past it,
-// the sixteen that follow the common start (`pastCommon`).
+// The starts that groups of an order's keys share, and the slots they cut
+// the keys into: slot 2j + 1 holds the keys that begin with start j and go
+// on, slot 2j those between start j - 1 and start j (slot 0 those before
+// the first, slot 2n those after the last).
+struct CommonStarts
+{
+    // Sorted bytewise; none is the start of another.
+    std::vector<std::string> starts;
+    // Per slot: the bytes every key of the slot begins with (a start, or
+    // what the starts on either side share), and how many.
+    std::vector<std::uint8_t> from;
+    std::size_t longest = 0;
+    // Each start's first eight bytes, big-endian, zero past its end: most
+    // of a search among the starts compares these.
+    std::vector<std::uint64_t> heads;
+
+    // Chooses them from the first bytes of keys (see OrderEntry.cpp).
+    static CommonStarts chooseFrom(std::vector<std::string> keys);
+    // These starts, sorted and none the start of another.
+    static CommonStarts of(std::vector<std::string> starts);
+    bool empty() const { return starts.empty(); }
+    // The slot of a key, from its first bytes: more than `longest` of them,
+    // or all of it.
+    std::uint16_t slotOf(const unsigned char *key, std::size_t size) const;
+    // The bytes every key of the slot begins with: `from[slot]` of them.
+    const char *bytesOf(std::uint16_t slot) const;
+};
+
+// What an entry keeps of a key, big-endian: its slot in the first two bytes,
+// then fourteen bytes of the key, from where the slot's common bytes end,
+// zero past the key's end.
 struct KeyStart
 {
     std::uint64_t bytes0to7;
     std::uint64_t bytes8to15;
-    bool pastCommon = false;
-    // The size of the common start the bytes were worked out with (zero for
-    // none): a key start worked out before the order chose its common start
-    // is worked out again.
-    std::uint8_t commonSize = 0;
+    // Whether it was worked out with common starts: one worked out before
+    // the order chose them is worked out again.
+    bool withStarts = false;
 };
 
-// An entry of the order: the bytes of the key it keeps and the item, whose
-// top bit tells whether the bytes follow the common start. Nothing else is
-// kept, and nothing pads it.
+// An entry of the order: what it keeps of the key, and the item. Nothing
+// else is kept, and nothing pads it.
 #pragma pack(push, 4)
 struct OrderEntry
 {
-    static constexpr std::uint32_t kPastCommon = 0x80000000u;
-
     std::uint64_t bytes0to7;
     std::uint64_t bytes8to15;
-    std::uint32_t tagged; // the item, and kPastCommon
+    ItemArena::Id id;
 
-    ItemArena::Id id() const { return tagged & ~kPastCommon; }
-    bool pastCommon() const { return (tagged & kPastCommon) != 0; }
-    static OrderEntry of(const KeyStart &key, ItemArena::Id id)
-    {
-        return {key.bytes0to7, key.bytes8to15, id | (key.pastCommon ? kPastCommon : 0)};
-    }
+    std::uint16_t slot() const { return static_cast<std::uint16_t>(bytes0to7 >> 48); }
 };
 #pragma pack(pop)
 static_assert(sizeof(OrderEntry) == 20, "an item costs the order 20 bytes");
-static_assert(2 * sizeof(std::uint64_t) == KeyRests::kStartBytes,
-              "the rests start where the entry's bytes end");
+static_assert(2 * sizeof(std::uint64_t) == 2 + KeyRests::kStartBytes,
+              "an entry keeps a slot and kStartBytes of a key");
 
 class EntryOrder
 {
@@ -69,33 +99,31 @@ public:
     {}
 
     // Worked out with a collation and a text buffer of the caller's (the
-    // collation of the order's locale) and the order's common start, so that
-    // any thread can; with the first bytes of the key's rest too when `rest`
-    // is given.
+    // collation of the order's locale) and the order's common starts, so
+    // that any thread can; with the first bytes of the key's rest too when
+    // `rest` is given.
     static KeyStart keyStart(const Collation &collation, itemtext::Utf8Composer &text,
                              QByteArrayView nameUtf8, QByteArrayView tailUtf8,
-                             const std::string &common, KeyRests::Ahead *rest = nullptr);
+                             const CommonStarts &starts, KeyRests::Ahead *rest = nullptr);
     KeyStart keyStart(ItemArena::Id id, KeyRests::Ahead *rest = nullptr) const
     {
-        return keyStart(collation, first, arena.nameBytes(id), arena.tailBytes(id), common, rest);
+        return keyStart(collation, first, arena.nameBytes(id), arena.tailBytes(id), starts, rest);
     }
     // Keeps the first bytes of a new item's rest where many items tie
     // (KeyRests::offer).
     void offer(ItemArena::Id id, const KeyRests::Ahead &rest) { rests.offer(id, rest); }
 
-    // The common start: the first bytes of the keys of nearly all of the
-    // first items, where they are alike past an entry's sixteen bytes (a list
-    // of names that all begin with the same words); empty when there is none.
-    // An entry of an item whose key begins with it and goes on keeps the
-    // sixteen bytes after it, so that such items compare in their entries as
-    // items apart do, not by the rests of their keys.
-    const std::string &commonStart() const { return common; }
-    // Chooses the common start from the keys of these items, once; true
-    // when there is one, and then every entry made before is made again
-    // (remake).
-    bool chooseCommonStart(const std::vector<ItemArena::Id> &ids);
-    // The entry as it is made with the common start.
-    void remake(OrderEntry &e) const;
+    // The common starts, none until chosen.
+    const CommonStarts &commonStarts() const { return starts; }
+    // Chooses the common starts from the keys of these items, once; true
+    // when there are some, and then every entry made before is made again
+    // with them, each visited by `eachEntry`.
+    using EachEntry = std::function<void(const std::function<void(OrderEntry &)> &)>;
+    bool chooseCommonStarts(const std::vector<ItemArena::Id> &ids, const EachEntry &eachEntry);
+    static OrderEntry entryOf(const KeyStart &key, ItemArena::Id id)
+    {
+        return {key.bytes0to7, key.bytes8to15, id};
+    }
 
     // Negative, zero or positive as a sorts before, as or after b; only an
     // entry compared with itself is equal.
@@ -104,9 +132,7 @@ public:
     // in the sorts, merges and searches.
     bool less(const OrderEntry &a, const OrderEntry &b) const
     {
-        return a.bytes0to7 != b.bytes0to7 && ((a.tagged ^ b.tagged) & OrderEntry::kPastCommon) == 0
-                   ? a.bytes0to7 < b.bytes0to7
-                   : compare(a, b) < 0;
+        return a.bytes0to7 != b.bytes0to7 ? a.bytes0to7 < b.bytes0to7 : compare(a, b) < 0;
     }
 
     // The bytes that start the key of every text beginning with `text` at
@@ -122,27 +148,23 @@ public:
     bool tiesAreMany() const { return rests.many(); }
     // Asks the memory ahead of time for what comparing the entry will read:
     // what is kept of its key's rest (`early`), then where that points.
-    void prefetch(const OrderEntry &e, bool early) const { rests.prefetch(e.id(), early); }
+    void prefetch(const OrderEntry &e, bool early) const { rests.prefetch(e.id, early); }
 
     // Bytes kept of the keys' rests.
     std::size_t restBytes() const { return rests.bytesKept(); }
 
 private:
-    // Where the rest of an entry's key starts.
+    // Where the rest of an entry's key starts: past its slot's common bytes
+    // and the fourteen the entry keeps.
     std::size_t restFrom(const OrderEntry &e) const
     {
-        return KeyRests::kStartBytes + (e.pastCommon() ? common.size() : 0);
+        return (starts.empty() ? 0 : starts.from[e.slot()]) + KeyRests::kStartBytes;
     }
-    // Compares the key of an entry that does not go on past the common start
-    // with the common start, as compareKeyStart does.
-    int compareWithCommon(const OrderEntry &e) const;
 
     const ItemArena &arena;
     Collation collation;
     KeyRests rests;
-    std::string common;
-    // Its first sixteen bytes, as an entry keeps a key's.
-    KeyStart commonKey{};
+    CommonStarts starts;
     bool chosen = false;
     // Two items' whole texts, made for a key start or for a comparison
     // that their keys leave to the collation.

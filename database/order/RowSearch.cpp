@@ -114,7 +114,7 @@ qsizetype RowSearch::rowOf(const OrderEntry &entry) const
     bool found = false;
     for (const SortedRun &run : runs.all()) {
         const std::size_t at = lowerBound(run, entry);
-        found = found || (at < run.size() && run[at].id() == entry.id());
+        found = found || (at < run.size() && run[at].id == entry.id);
         row += qsizetype(at);
     }
     return found ? row : -1;

@@ -50,23 +50,22 @@ void SortedOrder::presort(qsizetype upTo)
     presorted.push_back(std::move(chunk));
 }
 
-void SortedOrder::chooseCommonStart()
+void SortedOrder::chooseCommonStarts()
 {
     std::vector<Id> ids;
     ids.reserve(std::size_t(size()));
     for (const Entry &e : waiting)
-        ids.push_back(e.id());
+        ids.push_back(e.id);
     for (const SortedRun &run : runs.all()) {
         for (std::size_t i = 0; i < run.size(); ++i)
-            ids.push_back(run[i].id());
+            ids.push_back(run[i].id);
     }
-    if (!order.chooseCommonStart(ids))
-        return;
-    const auto remake = [this](Entry &e) { order.remake(e); };
-    std::for_each(waiting.begin(), waiting.end(), remake);
-    for (std::vector<Entry> &chunk : presorted)
-        std::for_each(chunk.begin(), chunk.end(), remake);
-    runs.changeEach(remake);
+    order.chooseCommonStarts(ids, [this](const std::function<void(Entry &)> &remake) {
+        std::for_each(waiting.begin(), waiting.end(), remake);
+        for (std::vector<Entry> &chunk : presorted)
+            std::for_each(chunk.begin(), chunk.end(), remake);
+        runs.changeEach(remake);
+    });
 }
 
 std::pair<qsizetype, qsizetype> SortedOrder::rowsStartingWith(QStringView text) const

@@ -11,7 +11,6 @@
 
 #include <cstdint>
 #include <limits>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -44,7 +43,7 @@ public:
 
     // Adds an item of the arena to the waiting ones; with its key start, and
     // perhaps its rest's first bytes, when the caller has worked them out
-    // already (with the common start the order has now).
+    // already (with the common starts the order has now).
     void add(Id id)
     {
         KeyRests::Ahead rest;
@@ -53,16 +52,14 @@ public:
     }
     void add(Id id, KeyStart key, const KeyRests::Ahead &rest = {})
     {
-        // Worked out before the order chose its common start: again.
-        if (key.commonSize != order.commonStart().size())
+        // Worked out before the order chose its common starts: again.
+        if (key.withStarts != !order.commonStarts().empty())
             add(id);
         else
             push(id, key, rest);
     }
-    // The bytes that the keys of nearly all of the first items begin with,
-    // past an entry's bytes; what a key start is worked out with
-    // (EntryOrder::commonStart).
-    const std::string &commonStart() const { return order.commonStart(); }
+    // What a key start is worked out with (OrderEntry.h).
+    const CommonStarts &commonStarts() const { return order.commonStarts(); }
     // Whether the first bytes of a new item's rest are worth working out with
     // its key start: once many items tie, most new ones will too.
     bool restsAhead() const { return order.tiesAreMany(); }
@@ -86,7 +83,7 @@ public:
     qsizetype waitingCount() const { return qsizetype(waiting.size()); }
 
     // The item at a row: sorted rows first, then the waiting ones.
-    Id idAt(qsizetype row) const { return entryAt(row).id(); }
+    Id idAt(qsizetype row) const { return entryAt(row).id; }
     const Entry &entryAt(qsizetype row) const
     {
         return row >= sorted ? waiting[std::size_t(row - sorted)] : search.entryAt(row);
@@ -115,14 +112,14 @@ public:
 private:
     void push(Id id, KeyStart key, const KeyRests::Ahead &rest)
     {
-        waiting.push_back(Entry::of(key, id));
+        waiting.push_back(EntryOrder::entryOf(key, id));
         order.offer(id, rest);
         if (size() == qsizetype(load::kCommonStartItems))
-            chooseCommonStart();
+            chooseCommonStarts();
     }
-    // Chooses the common start from the items so far, and makes their
-    // entries again with it.
-    void chooseCommonStart();
+    // Chooses the common starts from the items so far, and makes their
+    // entries again with them.
+    void chooseCommonStarts();
 
     EntryOrder order;
     RunMerger runs{order};

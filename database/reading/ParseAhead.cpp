@@ -7,9 +7,9 @@
 
 namespace database {
 
-ParseAhead::ParseAhead(const QString &path, const QString &locale, const std::string &commonStart)
-    : file(std::make_unique<DbFile>(path)), collation(locale), common(commonStart),
-      commonAsked(commonStart), commonGiven(commonStart)
+ParseAhead::ParseAhead(const QString &path, const QString &locale, const CommonStarts &given)
+    : file(std::make_unique<DbFile>(path)), collation(locale), starts(given), startsAsked(given),
+      startsGiven(!given.empty())
 {
     size = file->size();
     file->stopWhen(stopping);
@@ -57,7 +57,8 @@ ParseAhead::Batch *ParseAhead::emptyBatch()
     Batch *batch = empty.front();
     empty.pop_front();
     readerHolds = true;
-    common = commonAsked;
+    if (starts.empty() && !startsAsked.empty())
+        starts = startsAsked;
     checkEachBatchInOnePlace();
     return batch;
 }
@@ -95,7 +96,7 @@ bool ParseAhead::parseInto(Batch &batch, QByteArrayView line, Encoding encoding)
             rest = rest.sliced(slice.size());
         }
         r.key =
-            EntryOrder::keyStart(collation, composer, parts->name, parts->tail, common,
+            EntryOrder::keyStart(collation, composer, parts->name, parts->tail, starts,
                                  restsAhead.load(std::memory_order_relaxed) ? &r.rest : nullptr);
     }
     batch.lines.push_back(r);
@@ -126,13 +127,14 @@ void ParseAhead::run()
     handOver(batch);
 }
 
-void ParseAhead::useCommonStart(const std::string &bytes)
+void ParseAhead::useCommonStarts(const CommonStarts &chosen)
 {
-    if (bytes == commonGiven)
+    // An order chooses its starts once: none until then, the same after.
+    if (startsGiven || chosen.empty())
         return;
-    commonGiven = bytes;
+    startsGiven = true;
     const std::lock_guard<std::mutex> lock(mutex);
-    commonAsked = bytes;
+    startsAsked = chosen;
 }
 
 bool ParseAhead::takeFull(std::chrono::milliseconds wait)

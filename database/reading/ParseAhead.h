@@ -38,9 +38,9 @@ class ParseAhead
 public:
     // Opens the file at once, so that its size is known, and starts reading.
     // The key starts are those of the order of the named locale (empty: the
-    // user's), with the order's common start.
+    // user's), with the order's common starts.
     explicit ParseAhead(const QString &path, const QString &locale = {},
-                        const std::string &commonStart = {});
+                        const CommonStarts &starts = {});
     // Stops the reading wherever it is, in the middle of a long line too,
     // and waits for the reading thread to end: a few milliseconds at most.
     ~ParseAhead();
@@ -73,10 +73,10 @@ public:
     // next line read on (SortedOrder::restsAhead). Lines read before come
     // without them: they are only worth the time.
     void workOutRests(bool yes) { restsAhead.store(yes, std::memory_order_relaxed); }
-    // The order's common start (SortedOrder::commonStart), from the next
-    // batch on. The lines read before tell which they were keyed with
-    // (KeyStart::commonSize): the order works their keys out again.
-    void useCommonStart(const std::string &bytes);
+    // The order's common starts (SortedOrder::commonStarts), from the next
+    // batch on. The lines read before tell whether they were keyed with
+    // them (KeyStart::withStarts): the order works their keys out again.
+    void useCommonStarts(const CommonStarts &starts);
 
 private:
     // A line in a batch: where its name and tail lie in the batch's text, its
@@ -121,7 +121,7 @@ private:
     Collation collation;
     LineParser parser;
     itemtext::Utf8Composer composer;
-    std::string common;
+    CommonStarts starts;
 
     // Shared, under the mutex: the queues that batches wait in.
     std::mutex mutex;
@@ -133,9 +133,9 @@ private:
     // every batch is in one place only.
     bool readerHolds = false;
     bool callerHolds = false;
-    // The common start the caller asked for, taken by the reader with its
+    // The common starts the caller asked for, taken by the reader with its
     // next batch.
-    std::string commonAsked;
+    CommonStarts startsAsked;
     // Set once, under the mutex (so that a waiting thread cannot miss it);
     // read without the lock too, by the reading thread between lines and
     // inside them.
@@ -148,7 +148,7 @@ private:
     Batch *current = nullptr;
     std::size_t at = 0;
     ReadFailure failed = ReadFailure::None;
-    std::string commonGiven;
+    bool startsGiven = false;
 
     std::thread reader; // last: it starts once everything above is made
 };
