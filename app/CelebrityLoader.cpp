@@ -16,7 +16,7 @@ bool CelebrityLoader::load(const QString &path, const ProgressPoint &atProgressP
     // progress point sees what a load on this thread alone would.
     bool readToEnd = false;
     {
-        database::ParseAhead lines(path, {}, model.commonStarts());
+        database::ParseAhead lines(path, {}, model.commonStarts(), model.itemCount() == 0);
         model.reserve(lines.fileSize() / database::load::kBytesPerLineEstimate, lines.fileSize());
         readToEnd = readAll(lines, atProgressPoint, atPause);
         if (readToEnd) {
@@ -61,7 +61,7 @@ bool CelebrityLoader::store(const database::ParseAhead::Line &line,
                             const ProgressPoint &atProgressPoint)
 {
     if (line.isItem)
-        model.append(line.name, line.tail, line.key, line.rest);
+        model.append(line.name, line.tail, line.key, line.rest, line.sample);
     if (!isProgressCount(model.itemCount()))
         return true;
     shown = model.itemCount();

@@ -35,14 +35,14 @@ void CelebrityModel::reserve(qint64 lines, qint64 bytes)
 
 bool CelebrityModel::append(QByteArrayView nameUtf8, QByteArrayView tailUtf8,
                             database::SortedOrder::KeyStart key,
-                            const database::KeyRests::Ahead &rest)
+                            const database::KeyRests::Ahead &rest, const std::string *sample)
 {
     // Qt's models count rows in an int.
     if (items.size() >= std::numeric_limits<int>::max())
         return false;
     const auto id = items.append(nameUtf8, tailUtf8);
     if (id)
-        order.add(*id, key, rest);
+        order.add(*id, key, rest, sample ? *sample : std::string());
     return id.has_value();
 }
 

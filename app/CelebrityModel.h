@@ -33,9 +33,11 @@ public:
     void reserve(qint64 lines, qint64 bytes);
     // Adds an item, announced at the next flush. False when it cannot be stored.
     // The item's key start comes worked out already (EntryOrder::keyStart),
-    // and its rest's first bytes too when restsAhead() asked for them.
+    // and its rest's first bytes too when restsAhead() asked for them, and
+    // for the first items its sampled key (SortedOrder::add).
     bool append(QByteArrayView nameUtf8, QByteArrayView tailUtf8,
-                database::SortedOrder::KeyStart key, const database::KeyRests::Ahead &rest);
+                database::SortedOrder::KeyStart key, const database::KeyRests::Ahead &rest,
+                const std::string *sample = nullptr);
     // Whether new items' rests are worth working out ahead (SortedOrder::restsAhead).
     bool restsAhead() const { return order.restsAhead(); }
     // What new items' key starts are worked out with (SortedOrder::commonStarts).

@@ -1,6 +1,7 @@
 #include "FaultyFile.h"
 #include "UnreadableFile.h"
 #include "database/order/Collation.h"
+#include "database/order/OrderBudget.h"
 #include "database/reading/DbFile.h"
 #include "database/reading/LineParser.h"
 #include "database/reading/Location.h"
@@ -312,7 +313,8 @@ void tst_reading::parseAhead_givesTheLinesAsReadHere_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     // Keyed past a common start, the first 24 bytes of the first line's key:
-    // never (0), from the start (1), from when it is asked for (2).
+    // never (0), from the start (1), from when it is asked for (2); or past
+    // the starts the reader chooses from the first items' sampled keys (3).
     QTest::addColumn<int>("pastCommon");
     QByteArray many;
     for (int i = 0; i < 10000; ++i)
@@ -327,6 +329,7 @@ void tst_reading::parseAhead_givesTheLinesAsReadHere_data()
     const QByteArray alike = "Sir Alexander Hamilton of the Clan Gray, 1\r\n" + many.replace("Name ", "Sir Alexander Hamilton of the Clan Gray ") + "Sir Alex, 2\r\nSir Alexander Hamilton of the Clan Grey, 3";
     QTest::newRow("common start")    << alike << 1;
     QTest::newRow("common start later") << alike << 2;
+    QTest::newRow("starts chosen")   << alike << 3;
     // clang-format on
 }
 
@@ -340,14 +343,15 @@ void tst_reading::parseAhead_givesTheLinesAsReadHere()
     Collation collation;
     itemtext::Utf8Composer text;
     CommonStarts starts;
-    if (pastCommon) {
+    if (pastCommon == 1 || pastCommon == 2) {
         std::string common;
         collation.appendSortKey(
             itemtext::compose(QString::fromUtf8(bytes.left(bytes.indexOf(','))), u""), common);
         common.resize(24);
         starts = CommonStarts::of({common});
     }
-    ParseAhead ahead(path, {}, pastCommon == 1 ? starts : CommonStarts());
+    ParseAhead ahead(path, {}, pastCommon == 1 ? starts : CommonStarts(), pastCommon == 3);
+    std::vector<std::string> samples;
     if (pastCommon == 2)
         ahead.useCommonStarts(starts);
     QCOMPARE(ahead.fileSize(), qint64(bytes.size()));
@@ -367,10 +371,24 @@ void tst_reading::parseAhead_givesTheLinesAsReadHere()
             continue;
         QCOMPARE(got.name, parts->name);
         QCOMPARE(got.tail, parts->tail);
+        // The first items come with their sampled keys; the reader keys the
+        // items after them past the starts chosen from those.
+        const bool sampled = pastCommon == 3 && items < int(load::kCommonStartItems);
+        QCOMPARE(got.sample != nullptr, sampled);
+        if (sampled) {
+            samples.push_back(EntryOrder::sampleKey(collation, text, parts->name, parts->tail));
+            QVERIFY(*got.sample == samples.back());
+            if (samples.size() == load::kCommonStartItems)
+                starts = CommonStarts::chooseFromSamples(samples);
+        }
+        if (pastCommon == 0 || pastCommon == 1)
+            QCOMPARE(got.key.starts != 0, pastCommon == 1);
+        if (pastCommon == 3)
+            QCOMPARE(got.key.starts != 0, !sampled);
         const auto key = EntryOrder::keyStart(collation, text, parts->name, parts->tail,
-                                              got.key.withStarts ? starts : CommonStarts());
+                                              got.key.starts ? starts : CommonStarts());
         QVERIFY(got.key.bytes0to7 == key.bytes0to7 && got.key.bytes8to15 == key.bytes8to15);
-        QCOMPARE(got.key.withStarts, key.withStarts);
+        QCOMPARE(got.key.starts, key.starts);
         // Slot 1: the keys that begin with the one start and go on.
         pastOnes += (key.bytes0to7 >> 48) == 1 ? 1 : 0;
         ++items;
@@ -382,7 +400,7 @@ void tst_reading::parseAhead_givesTheLinesAsReadHere()
     // later, every item of the batches the reader takes after that.
     if (pastCommon == 2)
         QVERIFY(pastOnes >= items - 1 - int(load::kFirstBatchLines));
-    else
+    else if (pastCommon != 3)
         QCOMPARE(pastOnes, pastCommon ? items - 1 : 0);
     QVERIFY(lines > 0 || bytes.isEmpty());
 }

@@ -61,8 +61,9 @@ inline constexpr qsizetype kKeyStartPartGrowth = 16;
 // (a few hundred family names, a few of each), few enough that working
 // their keys out again holds the window up for a few milliseconds only.
 inline constexpr std::size_t kCommonStartItems = 2048;
-// A common start is at most this long, so that working out every key that
-// far stays cheap on the reader's thread.
-inline constexpr std::size_t kCommonStartMax = 64;
+// A common start is at most this long: forty characters and more of a name
+// (two bytes a character in the Windows keys), and still cheap to work out
+// on the reader's thread.
+inline constexpr std::size_t kCommonStartMax = 128;
 
 } // namespace database::load

@@ -137,6 +137,7 @@ CommonStarts CommonStarts::of(std::vector<std::string> starts)
     const std::size_t n = chosen.starts.size();
     if (n == 0)
         return chosen;
+    chosen.fingerprint = 2166136261u;
     chosen.from.resize(2 * n + 1);
     for (std::size_t j = 0; j < n; ++j) {
         const std::string &start = chosen.starts[j];
@@ -154,6 +155,17 @@ CommonStarts CommonStarts::of(std::vector<std::string> starts)
         }
         chosen.longest = std::max(chosen.longest, start.size());
         chosen.heads.push_back(headOf(start.data(), start.size()));
+        for (const char c : start)
+            chosen.fingerprint = (chosen.fingerprint ^ static_cast<unsigned char>(c)) * 16777619u;
+        chosen.fingerprint = (chosen.fingerprint ^ 0xFFu) * 16777619u;
+    }
+    // Never zero, which stands for none.
+    chosen.fingerprint |= 1;
+    chosen.byFirstByte.resize(257);
+    for (std::size_t b = 0, j = 0; b <= 256; ++b) {
+        while (j < n && static_cast<unsigned char>(chosen.starts[j][0]) < b)
+            ++j;
+        chosen.byFirstByte[b] = static_cast<std::uint16_t>(j);
     }
     return chosen;
 }
@@ -166,7 +178,9 @@ std::uint16_t CommonStarts::slotOf(const unsigned char *key, std::size_t size) c
     // whose are above is after it; only those of the same eight are compared
     // whole.
     const std::uint64_t head = headOf(bytes.data(), size);
-    const auto [sameFrom, sameTo] = std::equal_range(heads.begin(), heads.end(), head);
+    const std::size_t first = size > 0 ? key[0] : 0;
+    const auto [sameFrom, sameTo] = std::equal_range(heads.begin() + byFirstByte[first],
+                                                     heads.begin() + byFirstByte[first + 1], head);
     const auto after = std::upper_bound(
         starts.begin() + (sameFrom - heads.begin()), starts.begin() + (sameTo - heads.begin()),
         bytes,
@@ -211,7 +225,7 @@ KeyStart startFrom(const unsigned char *bytes, std::size_t n, std::size_t kept,
     }
     // The slot, then six bytes of the key in the first half; eight in the second.
     return {(std::uint64_t(slot) << 48) | (bigEndian(bytes + from) >> 16),
-            bigEndian(bytes + from + 6), !starts.empty()};
+            bigEndian(bytes + from + 6), starts.fingerprint};
 }
 
 // Bytes of a key worked out to choose the common starts and to make the
@@ -226,50 +240,66 @@ KeyStart EntryOrder::keyStart(const Collation &collation, itemtext::Utf8Composer
 {
     const std::size_t kept =
         starts.longest + KeyRests::kStartBytes + (rest ? KeyRests::kAheadBytes : 0);
-    unsigned char bytes[kSampledBytes + KeyRests::kAheadBytes + 8] = {};
+    // keyBytes() writes every byte read after it.
+    unsigned char bytes[kSampledBytes + KeyRests::kAheadBytes + 8];
     const std::size_t n = keyBytes(collation, text, nameUtf8, tailUtf8, bytes, kept);
     return startFrom(bytes, n, kept, starts, rest);
 }
 
-bool EntryOrder::chooseCommonStarts(const std::vector<ItemArena::Id> &ids,
-                                    const EachEntry &eachEntry)
+std::string EntryOrder::sampleKey(const Collation &collation, itemtext::Utf8Composer &text,
+                                  QByteArrayView nameUtf8, QByteArrayView tailUtf8)
+{
+    unsigned char bytes[kSampledBytes + 8] = {};
+    const std::size_t n = keyBytes(collation, text, nameUtf8, tailUtf8, bytes, kSampledBytes);
+    return std::string(reinterpret_cast<const char *>(bytes), n);
+}
+
+KeyStart EntryOrder::keyStartOfSample(const std::string &sample, const CommonStarts &starts,
+                                      KeyRests::Ahead *rest)
+{
+    unsigned char bytes[kSampledBytes + 8] = {};
+    std::memcpy(bytes, sample.data(), std::min(sample.size(), kSampledBytes));
+    return startFrom(bytes, sample.size(), kSampledBytes, starts, rest);
+}
+
+CommonStarts CommonStarts::chooseFromSamples(const std::vector<std::string> &samples)
+{
+    // Starts of the first level only.
+    std::vector<std::string> firstLevels;
+    firstLevels.reserve(samples.size());
+    for (const std::string &sample : samples) {
+        const std::size_t head = std::min(sample.size(), load::kCommonStartMax);
+        const std::size_t levelEnd = sample.find('\x01');
+        firstLevels.push_back(sample.substr(0, std::min(head, levelEnd)));
+    }
+    return chooseFrom(std::move(firstLevels));
+}
+
+bool EntryOrder::chooseCommonStarts(const std::vector<Sample> &samples, const EachEntry &eachEntry)
 {
     if (chosen)
         return false;
     chosen = true;
-    std::vector<std::string> sampled;
-    std::vector<std::string> firstLevels;
+    std::vector<std::string> keys;
     std::unordered_map<ItemArena::Id, std::size_t> sampleOf;
-    sampled.reserve(ids.size());
-    firstLevels.reserve(ids.size());
-    for (const ItemArena::Id id : ids) {
-        unsigned char bytes[kSampledBytes + 8] = {};
-        const std::size_t n = keyBytes(collation, first, arena.nameBytes(id), arena.tailBytes(id),
-                                       bytes, kSampledBytes);
-        sampleOf.emplace(id, sampled.size());
-        sampled.emplace_back(reinterpret_cast<const char *>(bytes), n);
-        // Starts of the first level only.
-        const std::size_t head = std::min(n, load::kCommonStartMax);
-        const auto *levelEnd = static_cast<const unsigned char *>(std::memchr(bytes, 1, head));
-        firstLevels.emplace_back(reinterpret_cast<const char *>(bytes),
-                                 levelEnd ? std::size_t(levelEnd - bytes) : head);
+    keys.reserve(samples.size());
+    for (const auto &[id, key] : samples) {
+        sampleOf.emplace(id, keys.size());
+        keys.push_back(key);
     }
-    starts = CommonStarts::chooseFrom(std::move(firstLevels));
+    starts = CommonStarts::chooseFromSamples(keys);
     if (starts.empty())
         return false;
     // What was kept of the rests started where the entries' bytes ended.
     rests.forget();
-    // The entries made again from the keys just worked out, where they were.
+    // The entries made again from their sampled keys, which go far enough.
     eachEntry([&](OrderEntry &e) {
         const auto found = sampleOf.find(e.id);
         if (found == sampleOf.end()) {
             e = entryOf(keyStart(e.id), e.id);
             return;
         }
-        unsigned char bytes[kSampledBytes + 8] = {};
-        const std::string &key = sampled[found->second];
-        std::memcpy(bytes, key.data(), key.size());
-        e = entryOf(startFrom(bytes, key.size(), kSampledBytes, starts, nullptr), e.id);
+        e = entryOf(keyStartOfSample(keys[found->second], starts), e.id);
     });
     return true;
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The comparison behind the list's order: the collation's order of each
@@ -48,9 +49,16 @@ struct CommonStarts
     // Each start's first eight bytes, big-endian, zero past its end: most
     // of a search among the starts compares these.
     std::vector<std::uint64_t> heads;
+    // Where the starts of each first byte begin, and, last, their count.
+    std::vector<std::uint16_t> byFirstByte;
+    // Tells these starts from others: zero for none.
+    std::uint32_t fingerprint = 0;
 
     // Chooses them from the first bytes of keys (see OrderEntry.cpp).
     static CommonStarts chooseFrom(std::vector<std::string> keys);
+    // Chooses them from the sampled keys of an order's first items
+    // (EntryOrder::sampleKey), as whoever has those keys would.
+    static CommonStarts chooseFromSamples(const std::vector<std::string> &samples);
     // These starts, sorted and none the start of another.
     static CommonStarts of(std::vector<std::string> starts);
     bool empty() const { return starts.empty(); }
@@ -68,9 +76,10 @@ struct KeyStart
 {
     std::uint64_t bytes0to7;
     std::uint64_t bytes8to15;
-    // Whether it was worked out with common starts: one worked out before
-    // the order chose them is worked out again.
-    bool withStarts = false;
+    // The fingerprint of the common starts it was worked out with: one
+    // worked out with others (none, before the order chose them) is worked
+    // out again.
+    std::uint32_t starts = 0;
 };
 
 // An entry of the order: what it keeps of the key, and the item. Nothing
@@ -115,11 +124,25 @@ public:
 
     // The common starts, none until chosen.
     const CommonStarts &commonStarts() const { return starts; }
-    // Chooses the common starts from the keys of these items, once; true
-    // when there are some, and then every entry made before is made again
-    // with them, each visited by `eachEntry`.
+    // The first bytes of the key of an item's whole text that the common
+    // starts are chosen from: worked out for an order's first items, by the
+    // reader or here.
+    static std::string sampleKey(const Collation &collation, itemtext::Utf8Composer &text,
+                                 QByteArrayView nameUtf8, QByteArrayView tailUtf8);
+    std::string sampleKey(ItemArena::Id id) const
+    {
+        return sampleKey(collation, first, arena.nameBytes(id), arena.tailBytes(id));
+    }
+    // The key start, as keyStart() works it out, from a sampled key, which
+    // goes far enough.
+    static KeyStart keyStartOfSample(const std::string &sample, const CommonStarts &starts,
+                                     KeyRests::Ahead *rest = nullptr);
+    // Chooses the common starts from the sampled keys of these items, once;
+    // true when there are some, and then every entry made before is made
+    // again with them, each visited by `eachEntry`.
+    using Sample = std::pair<ItemArena::Id, std::string>;
     using EachEntry = std::function<void(const std::function<void(OrderEntry &)> &)>;
-    bool chooseCommonStarts(const std::vector<ItemArena::Id> &ids, const EachEntry &eachEntry);
+    bool chooseCommonStarts(const std::vector<Sample> &samples, const EachEntry &eachEntry);
     static OrderEntry entryOf(const KeyStart &key, ItemArena::Id id)
     {
         return {key.bytes0to7, key.bytes8to15, id};

@@ -50,22 +50,18 @@ void SortedOrder::presort(qsizetype upTo)
     presorted.push_back(std::move(chunk));
 }
 
-void SortedOrder::chooseCommonStarts()
+void SortedOrder::sampleFor(Id id, const std::string &sample)
 {
-    std::vector<Id> ids;
-    ids.reserve(std::size_t(size()));
-    for (const Entry &e : waiting)
-        ids.push_back(e.id);
-    for (const SortedRun &run : runs.all()) {
-        for (std::size_t i = 0; i < run.size(); ++i)
-            ids.push_back(run[i].id);
-    }
-    order.chooseCommonStarts(ids, [this](const std::function<void(Entry &)> &remake) {
+    samples.emplace_back(id, sample.empty() ? order.sampleKey(id) : sample);
+    if (samples.size() < load::kCommonStartItems)
+        return;
+    order.chooseCommonStarts(samples, [this](const std::function<void(Entry &)> &remake) {
         std::for_each(waiting.begin(), waiting.end(), remake);
         for (std::vector<Entry> &chunk : presorted)
             std::for_each(chunk.begin(), chunk.end(), remake);
         runs.changeEach(remake);
     });
+    std::vector<EntryOrder::Sample>().swap(samples);
 }
 
 std::pair<qsizetype, qsizetype> SortedOrder::rowsStartingWith(QStringView text) const

@@ -43,20 +43,22 @@ public:
 
     // Adds an item of the arena to the waiting ones; with its key start, and
     // perhaps its rest's first bytes, when the caller has worked them out
-    // already (with the common starts the order has now).
-    void add(Id id)
+    // already, and, for the first kCommonStartItems items, its sampled key
+    // (EntryOrder::sampleKey).
+    void add(Id id, const std::string &sample = {})
     {
         KeyRests::Ahead rest;
         const KeyStart key = order.keyStart(id, restsAhead() ? &rest : nullptr);
-        push(id, key, rest);
+        push(id, key, rest, sample);
     }
-    void add(Id id, KeyStart key, const KeyRests::Ahead &rest = {})
+    void add(Id id, KeyStart key, const KeyRests::Ahead &rest = {}, const std::string &sample = {})
     {
-        // Worked out before the order chose its common starts: again.
-        if (key.withStarts != !order.commonStarts().empty())
-            add(id);
+        // Worked out with other common starts (none, before the order chose
+        // them): again.
+        if (key.starts != order.commonStarts().fingerprint)
+            add(id, sample);
         else
-            push(id, key, rest);
+            push(id, key, rest, sample);
     }
     // What a key start is worked out with (OrderEntry.h).
     const CommonStarts &commonStarts() const { return order.commonStarts(); }
@@ -110,16 +112,17 @@ public:
     std::pair<qsizetype, qsizetype> rowsStartingWith(QStringView text) const;
 
 private:
-    void push(Id id, KeyStart key, const KeyRests::Ahead &rest)
+    void push(Id id, KeyStart key, const KeyRests::Ahead &rest, const std::string &sample)
     {
         waiting.push_back(EntryOrder::entryOf(key, id));
         order.offer(id, rest);
-        if (size() == qsizetype(load::kCommonStartItems))
-            chooseCommonStarts();
+        if (size() <= qsizetype(load::kCommonStartItems))
+            sampleFor(id, sample);
     }
-    // Chooses the common starts from the items so far, and makes their
-    // entries again with them.
-    void chooseCommonStarts();
+    // Keeps the item's sampled key, worked out here unless given; chooses
+    // the common starts from them once the first kCommonStartItems items are
+    // in, and makes the entries again with them.
+    void sampleFor(Id id, const std::string &sample);
 
     EntryOrder order;
     RunMerger runs{order};
@@ -128,6 +131,8 @@ private:
     // Sorted copies of the first waiting items, chunk by chunk, in arrival
     // order of the chunks: chunk i holds waiting[i * kPresortChunk] on.
     std::vector<std::vector<Entry>> presorted;
+    // The first items' sampled keys, until the common starts are chosen.
+    std::vector<EntryOrder::Sample> samples;
     std::uint64_t presortedChunks = 0;
     qsizetype sorted = 0;
 };

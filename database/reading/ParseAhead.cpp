@@ -2,14 +2,16 @@
 
 #include "LineParser.h"
 #include "ReadBudget.h"
+#include "database/order/OrderBudget.h"
 
 #include <algorithm>
 
 namespace database {
 
-ParseAhead::ParseAhead(const QString &path, const QString &locale, const CommonStarts &given)
-    : file(std::make_unique<DbFile>(path)), collation(locale), starts(given), startsAsked(given),
-      startsGiven(!given.empty())
+ParseAhead::ParseAhead(const QString &path, const QString &locale, const CommonStarts &given,
+                       bool sample)
+    : file(std::make_unique<DbFile>(path)), collation(locale), starts(given),
+      sampling(sample && given.empty()), startsAsked(given), startsGiven(!given.empty())
 {
     size = file->size();
     file->stopWhen(stopping);
@@ -76,7 +78,7 @@ void ParseAhead::handOver(Batch *batch)
 
 bool ParseAhead::parseInto(Batch &batch, QByteArrayView line, Encoding encoding)
 {
-    BatchLine r{batch.text.size(), 0, 0, {}, {}, false};
+    BatchLine r{batch.text.size(), 0, 0, {}, {}, false, kNoSample};
     if (const auto parts = parser.parse(line, encoding)) {
         r.isItem = true;
         r.nameBytes = std::size_t(parts->name.size());
@@ -95,9 +97,24 @@ bool ParseAhead::parseInto(Batch &batch, QByteArrayView line, Encoding encoding)
             batch.text.insert(batch.text.end(), slice.begin(), slice.end());
             rest = rest.sliced(slice.size());
         }
-        r.key =
-            EntryOrder::keyStart(collation, composer, parts->name, parts->tail, starts,
-                                 restsAhead.load(std::memory_order_relaxed) ? &r.rest : nullptr);
+        KeyRests::Ahead *rest = restsAhead.load(std::memory_order_relaxed) ? &r.rest : nullptr;
+        if (!sampling) {
+            r.key =
+                EntryOrder::keyStart(collation, composer, parts->name, parts->tail, starts, rest);
+        } else {
+            // The sampled key goes far enough for the key start too.
+            r.sample = batch.samples.size();
+            batch.samples.push_back(
+                EntryOrder::sampleKey(collation, composer, parts->name, parts->tail));
+            r.key = EntryOrder::keyStartOfSample(batch.samples.back(), starts, rest);
+            samples.push_back(batch.samples.back());
+            if (samples.size() == load::kCommonStartItems) {
+                // As the order will choose them from the same keys.
+                starts = CommonStarts::chooseFromSamples(samples);
+                sampling = false;
+                std::vector<std::string>().swap(samples);
+            }
+        }
     }
     batch.lines.push_back(r);
     return true;
@@ -143,6 +160,7 @@ bool ParseAhead::takeFull(std::chrono::milliseconds wait)
     if (current) {
         current->lines.clear();
         current->text.clear();
+        current->samples.clear();
         // A batch that held a huge line gives its memory back.
         if (current->text.capacity() > load::kBatchTextKept)
             current->text.shrink_to_fit();
@@ -178,6 +196,7 @@ ParseAhead::Next ParseAhead::next(Line &line, std::chrono::milliseconds wait)
     line.tail = {current->text.data() + r.text + r.nameBytes, qsizetype(r.tailBytes)};
     line.key = r.key;
     line.rest = r.rest;
+    line.sample = r.sample == kNoSample ? nullptr : &current->samples[r.sample];
     return Next::Line;
 }
 

@@ -38,9 +38,12 @@ class ParseAhead
 public:
     // Opens the file at once, so that its size is known, and starts reading.
     // The key starts are those of the order of the named locale (empty: the
-    // user's), with the order's common starts.
+    // user's), with the order's common starts. For an order that has no
+    // items yet (`sample`), the first kCommonStartItems items come with their
+    // sampled keys, and the reader chooses the common starts from them as the
+    // order will, to key the lines after with them.
     explicit ParseAhead(const QString &path, const QString &locale = {},
-                        const CommonStarts &starts = {});
+                        const CommonStarts &starts = {}, bool sample = false);
     // Stops the reading wherever it is, in the middle of a long line too,
     // and waits for the reading thread to end: a few milliseconds at most.
     ~ParseAhead();
@@ -60,6 +63,7 @@ public:
         QByteArrayView tail;
         KeyStart key{};
         KeyRests::Ahead rest{};
+        const std::string *sample = nullptr; // EntryOrder::sampleKey
     };
     enum class Next { Line, End, NotYet };
     // The next line; End after the last; NotYet when none arrived within
@@ -75,7 +79,7 @@ public:
     void workOutRests(bool yes) { restsAhead.store(yes, std::memory_order_relaxed); }
     // The order's common starts (SortedOrder::commonStarts), from the next
     // batch on. The lines read before tell whether they were keyed with
-    // them (KeyStart::withStarts): the order works their keys out again.
+    // them (KeyStart::starts): the order works their keys out again.
     void useCommonStarts(const CommonStarts &starts);
 
 private:
@@ -89,12 +93,15 @@ private:
         KeyStart key;
         KeyRests::Ahead rest;
         bool isItem;
+        std::size_t sample; // in the batch's samples, or kNoSample
     };
+    static constexpr std::size_t kNoSample = ~std::size_t(0);
     // Lines handed over together, so that the threads meet once a batch.
     struct Batch
     {
         std::vector<char> text; // names and tails, one after the other
         std::vector<BatchLine> lines;
+        std::vector<std::string> samples;
         bool last = false;
         ReadFailure failure = ReadFailure::None;
     };
@@ -122,6 +129,9 @@ private:
     LineParser parser;
     itemtext::Utf8Composer composer;
     CommonStarts starts;
+    // The first items' sampled keys, while the reader samples them.
+    bool sampling = false;
+    std::vector<std::string> samples;
 
     // Shared, under the mutex: the queues that batches wait in.
     std::mutex mutex;
