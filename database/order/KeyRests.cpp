@@ -396,8 +396,12 @@ int KeyRests::compare(ItemArena::Id a, ItemArena::Id b, std::size_t from, bool &
     // Both keys are worked out before either is looked at: working one out
     // may move the other's, or take the slot its view points into.
     bool more = false;
-    bool sameNameLookedAt = false;
     const bool known = restOf(a).tag && restOf(b).tag;
+    // Two items of one name (a list of hundreds of thousands has many) need
+    // no rest of their own: they tie through it and its blanks.
+    bool sameNameLookedAt = !known;
+    if (!known && arena.nameBytes(a) == arena.nameBytes(b))
+        return compareTails(a, b, undecided);
     const std::size_t maxRest = kMaxBytes - from;
     for (std::size_t wanted = known ? kInPlace : firstRest(a, b, from);;) {
         if (!ensureRest(a, wanted, from) || !ensureRest(b, wanted, from)) {
@@ -414,11 +418,10 @@ int KeyRests::compare(ItemArena::Id a, ItemArena::Id b, std::size_t from, bool &
         if (!sameNameLookedAt) {
             sameNameLookedAt = true;
             if (arena.nameBytes(a) == arena.nameBytes(b))
-                break;
+                return compareTails(a, b, undecided);
             // Rests kept before (worked out ahead, or for another tie) and
             // alike: at once as far as these two names go alike.
-            if (known)
-                grown = std::max(grown, firstRest(a, b, from));
+            grown = std::max(grown, firstRest(a, b, from));
         }
         if (n >= maxRest) {
             undecided = true;
@@ -426,8 +429,13 @@ int KeyRests::compare(ItemArena::Id a, ItemArena::Id b, std::size_t from, bool &
         }
         wanted = std::min(grown, maxRest);
     }
+}
+
+int KeyRests::compareTails(ItemArena::Id a, ItemArena::Id b, bool &undecided) const
+{
     // The same name, then the same 500 blanks: the tails decide, as their
     // own keys order them.
+    bool more = false;
     if (!ensureTail(a) || !ensureTail(b)) {
         undecided = true;
         return 0;

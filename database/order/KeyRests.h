@@ -197,6 +197,8 @@ private:
     bool ensureRest(ItemArena::Id id, std::size_t size, std::size_t from) const;
     // Works out the key of the item's tail: whole, or its first kMaxBytes.
     bool ensureTail(ItemArena::Id id) const;
+    // Compares two items of the same name by their tails' keys.
+    int compareTails(ItemArena::Id a, ItemArena::Id b, bool &undecided) const;
     // The bytes of rest two items that tie for the first time are given.
     std::size_t firstRest(ItemArena::Id a, ItemArena::Id b, std::size_t from) const;
     // Works out `wanted` bytes of the key of `text` from byte `from` on into
