@@ -10,21 +10,21 @@ namespace database {
 
 namespace {
 
-std::uint64_t bigEndian(const unsigned char *key)
+// The first eight of `size` bytes, big-endian, zero past their end.
+std::uint64_t bigEndian(const unsigned char *bytes, std::size_t size = 8)
 {
     std::uint64_t value = 0;
     for (std::size_t i = 0; i < 8; ++i)
-        value = (value << 8) | key[i];
+        value = (value << 8) | (i < size ? bytes[i] : 0);
     return value;
 }
 
-// The first eight of `size` bytes, big-endian, zero past their end.
-std::uint64_t headOf(const char *bytes, std::size_t size)
+// How many first bytes two byte strings share.
+std::size_t sharedBytes(std::string_view a, std::string_view b)
 {
-    std::uint64_t value = 0;
-    for (std::size_t i = 0; i < 8; ++i)
-        value = (value << 8) | (i < size ? static_cast<unsigned char>(bytes[i]) : 0);
-    return value;
+    const std::size_t n = std::min(a.size(), b.size());
+    return std::size_t(std::mismatch(a.begin(), a.begin() + std::ptrdiff_t(n), b.begin()).first -
+                       a.begin());
 }
 
 // The entry's i-th key byte, past its two bytes of slot.
@@ -84,18 +84,9 @@ CommonStarts CommonStarts::chooseFrom(std::vector<std::string> keys)
     constexpr std::size_t kMembers = 4;
     std::sort(keys.begin(), keys.end());
     std::vector<std::string> chosen;
-    const auto alike = [&](std::size_t i) {
-        const std::string &a = keys[i - 1];
-        const std::string &b = keys[i];
-        const std::size_t n = std::min(a.size(), b.size());
-        std::size_t k = 0;
-        while (k < n && a[k] == b[k])
-            ++k;
-        return k;
-    };
     std::vector<std::size_t> shared(keys.size());
     for (std::size_t i = 1; i < keys.size(); ++i)
-        shared[i] = alike(i);
+        shared[i] = sharedBytes(keys[i - 1], keys[i]);
     const auto add = [&](const std::string &key, std::size_t size) {
         if (size > 0 && chosen.size() < 0x7FFF)
             chosen.push_back(key.substr(0, size));
@@ -145,28 +136,21 @@ CommonStarts CommonStarts::of(std::vector<std::string> starts)
         chosen.from[2 * j + 1] = static_cast<std::uint8_t>(start.size());
         if (j > 0) {
             const std::string &before = chosen.starts[j - 1];
-            std::size_t k = 0;
-            while (k < before.size() && k < start.size() && before[k] == start[k])
-                ++k;
+            const std::size_t k = sharedBytes(before, start);
             // Sorted, and neither starts the other.
             Q_ASSERT(k < before.size() && k < start.size() &&
                      static_cast<unsigned char>(before[k]) < static_cast<unsigned char>(start[k]));
             chosen.from[2 * j] = static_cast<std::uint8_t>(k);
         }
         chosen.longest = std::max(chosen.longest, start.size());
-        chosen.heads.push_back(headOf(start.data(), start.size()));
+        chosen.heads.push_back(
+            bigEndian(reinterpret_cast<const unsigned char *>(start.data()), start.size()));
         for (const char c : start)
             chosen.fingerprint = (chosen.fingerprint ^ static_cast<unsigned char>(c)) * 16777619u;
         chosen.fingerprint = (chosen.fingerprint ^ 0xFFu) * 16777619u;
     }
     // Never zero, which stands for none.
     chosen.fingerprint |= 1;
-    chosen.byFirstByte.resize(257);
-    for (std::size_t b = 0, j = 0; b <= 256; ++b) {
-        while (j < n && static_cast<unsigned char>(chosen.starts[j][0]) < b)
-            ++j;
-        chosen.byFirstByte[b] = static_cast<std::uint16_t>(j);
-    }
     return chosen;
 }
 
@@ -177,10 +161,8 @@ std::uint16_t CommonStarts::slotOf(const unsigned char *key, std::size_t size) c
     // whose first eight bytes, padded, are below the key's is before it, one
     // whose are above is after it; only those of the same eight are compared
     // whole.
-    const std::uint64_t head = headOf(bytes.data(), size);
-    const std::size_t first = size > 0 ? key[0] : 0;
-    const auto [sameFrom, sameTo] = std::equal_range(heads.begin() + byFirstByte[first],
-                                                     heads.begin() + byFirstByte[first + 1], head);
+    const auto [sameFrom, sameTo] =
+        std::equal_range(heads.begin(), heads.end(), bigEndian(key, size));
     const auto after = std::upper_bound(
         starts.begin() + (sameFrom - heads.begin()), starts.begin() + (sameTo - heads.begin()),
         bytes,

@@ -49,8 +49,6 @@ struct CommonStarts
     // Each start's first eight bytes, big-endian, zero past its end: most
     // of a search among the starts compares these.
     std::vector<std::uint64_t> heads;
-    // Where the starts of each first byte begin, and, last, their count.
-    std::vector<std::uint16_t> byFirstByte;
     // Tells these starts from others: zero for none.
     std::uint32_t fingerprint = 0;
 

@@ -50,9 +50,9 @@ void SortedOrder::presort(qsizetype upTo)
     presorted.push_back(std::move(chunk));
 }
 
-void SortedOrder::sampleFor(Id id, const std::string &sample)
+void SortedOrder::sampleFor(Id id, std::string &&sample)
 {
-    samples.emplace_back(id, sample.empty() ? order.sampleKey(id) : sample);
+    samples.emplace_back(id, sample.empty() ? order.sampleKey(id) : std::move(sample));
     if (samples.size() < load::kCommonStartItems)
         return;
     order.chooseCommonStarts(samples, [this](const std::function<void(Entry &)> &remake) {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -45,20 +46,20 @@ public:
     // perhaps its rest's first bytes, when the caller has worked them out
     // already, and, for the first kCommonStartItems items, its sampled key
     // (EntryOrder::sampleKey).
-    void add(Id id, const std::string &sample = {})
+    void add(Id id, std::string sample = {})
     {
         KeyRests::Ahead rest;
         const KeyStart key = order.keyStart(id, restsAhead() ? &rest : nullptr);
-        push(id, key, rest, sample);
+        push(id, key, rest, std::move(sample));
     }
-    void add(Id id, KeyStart key, const KeyRests::Ahead &rest = {}, const std::string &sample = {})
+    void add(Id id, KeyStart key, const KeyRests::Ahead &rest = {}, std::string sample = {})
     {
         // Worked out with other common starts (none, before the order chose
         // them): again.
         if (key.starts != order.commonStarts().fingerprint)
-            add(id, sample);
+            add(id, std::move(sample));
         else
-            push(id, key, rest, sample);
+            push(id, key, rest, std::move(sample));
     }
     // What a key start is worked out with (OrderEntry.h).
     const CommonStarts &commonStarts() const { return order.commonStarts(); }
@@ -112,17 +113,17 @@ public:
     std::pair<qsizetype, qsizetype> rowsStartingWith(QStringView text) const;
 
 private:
-    void push(Id id, KeyStart key, const KeyRests::Ahead &rest, const std::string &sample)
+    void push(Id id, KeyStart key, const KeyRests::Ahead &rest, std::string &&sample)
     {
         waiting.push_back(EntryOrder::entryOf(key, id));
         order.offer(id, rest);
         if (size() <= qsizetype(load::kCommonStartItems))
-            sampleFor(id, sample);
+            sampleFor(id, std::move(sample));
     }
     // Keeps the item's sampled key, worked out here unless given; chooses
     // the common starts from them once the first kCommonStartItems items are
     // in, and makes the entries again with them.
-    void sampleFor(Id id, const std::string &sample);
+    void sampleFor(Id id, std::string &&sample);
 
     EntryOrder order;
     RunMerger runs{order};
