@@ -223,6 +223,12 @@ KeyRests::Kept &KeyRests::restOf(ItemArena::Id id) const
     return rests.at(id);
 }
 
+bool KeyRests::hasRest(ItemArena::Id id) const
+{
+    const Kept *kept = rests.empty() ? fewRests.find(id) : rests.find(id);
+    return kept && kept->tag;
+}
+
 KeyRests::Kept &KeyRests::KeptByItem::make(ItemArena::Id id)
 {
     const std::size_t block = id >> kBlockShift;
@@ -259,6 +265,21 @@ KeyRests::Kept &KeyRests::KeptByMap::operator[](ItemArena::Id id)
             ++count;
             return slot.kept;
         }
+    }
+}
+
+const KeyRests::Kept *KeyRests::KeptByMap::find(ItemArena::Id id) const
+{
+    const Part &part = parts[id % kParts];
+    if (part.table.empty())
+        return nullptr;
+    const std::size_t mask = part.table.size() - 1;
+    for (std::size_t i = homeSlot(id, mask);; i = (i + 1) & mask) {
+        const Slot &slot = part.table[i];
+        if (slot.id == id)
+            return &slot.kept;
+        if (slot.id == kNone)
+            return nullptr;
     }
 }
 
@@ -396,9 +417,10 @@ int KeyRests::compare(ItemArena::Id a, ItemArena::Id b, std::size_t from, bool &
     // Both keys are worked out before either is looked at: working one out
     // may move the other's, or take the slot its view points into.
     bool more = false;
-    const bool known = restOf(a).tag && restOf(b).tag;
-    // Two items of one name (a list of hundreds of thousands has many) need
-    // no rest of their own: they tie through it and its blanks.
+    // Asked without making either a place: two items of one name (a list of
+    // hundreds of thousands has many) need no rest of their own, as they tie
+    // through it and its blanks.
+    const bool known = hasRest(a) && hasRest(b);
     bool sameNameLookedAt = !known;
     if (!known && arena.nameBytes(a) == arena.nameBytes(b))
         return compareTails(a, b, undecided);

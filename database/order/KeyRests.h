@@ -158,6 +158,9 @@ private:
         // What is kept for the item, nothing at first. The references of
         // the part's other items move when the item is new.
         Kept &operator[](ItemArena::Id id);
+        // What is kept for the item; nothing, and nothing added, when the
+        // item has no place yet.
+        const Kept *find(ItemArena::Id id) const;
         std::size_t size() const { return count; }
         template <typename Visit> void forEach(Visit visit) const
         {
@@ -192,6 +195,8 @@ private:
     // The item's rest: in tables while few items have one, by item once many
     // do (names alike tie by the thousand), whichever is smaller.
     Kept &restOf(ItemArena::Id id) const;
+    // Whether the item has a rest, asked without making it a place.
+    bool hasRest(ItemArena::Id id) const;
     // Works out at least `size` bytes of the item's rest, or all of it,
     // unless it has them already; false when none can be kept.
     bool ensureRest(ItemArena::Id id, std::size_t size, std::size_t from) const;
