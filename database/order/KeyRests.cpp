@@ -16,6 +16,14 @@ constexpr std::size_t kMaxRest = KeyRests::kMaxBytes - KeyRests::kStartBytes;
 constexpr std::size_t kInPlace = KeyRests::kAheadBytes;
 // A tail's key asked for at first: a date and a Life Path take fewer.
 constexpr std::size_t kFirstTailKey = 32;
+// Tails up to this long (a date and a Life Path, as in any list's lines) are
+// compared by the collation when two items of one name meet, as long as
+// that has been done fewer times than for one item in two: sooner done than
+// working out and keeping a key for each, and found beside the name in
+// memory. Past that (a list of one name over and over), and for longer
+// tails, each keeps its key, so that the collation does not compare texts
+// again and again.
+constexpr qsizetype kShortTail = 64;
 // Bytes of key past where two names stop being alike that an item's first
 // rest holds: enough for the letter that tells them apart.
 constexpr std::size_t kMargin = 4;
@@ -457,6 +465,13 @@ int KeyRests::compareTails(ItemArena::Id a, ItemArena::Id b, bool &undecided) co
 {
     // The same name, then the same 500 blanks: the tails decide, as their
     // own keys order them.
+    const QByteArrayView tailA = arena.tailBytes(a);
+    const QByteArrayView tailB = arena.tailBytes(b);
+    if (tailA.size() <= kShortTail && tailB.size() <= kShortTail &&
+        2 * tailsCompared < std::size_t(arena.size())) {
+        ++tailsCompared;
+        return collation.compareUtf8(tailA, tailB);
+    }
     bool more = false;
     if (!ensureTail(a) || !ensureTail(b)) {
         undecided = true;

@@ -21,8 +21,9 @@
 // alike, then twice as far as two rests still tie, up to the whole key; its
 // first seven bytes are kept beside the item, more in slots of a size class.
 // Two items of the same name tie through the name and the 500 blanks after
-// it; their order is their tails' order, so for them the tails' keys are kept
-// instead, a few bytes each. A key longer than kMaxBytes (an item of
+// it; their order is their tails' order: short tails are compared by the
+// collation, longer ones by their keys, kept instead, a few bytes each. A key
+// longer than kMaxBytes (an item of
 // thousands of characters) is not kept whole: two rests that still tie there
 // are left to the collation's comparison of the texts.
 
@@ -225,8 +226,10 @@ private:
     mutable std::array<Slab, kClasses> slabs;
     mutable KeptByMap fewRests;
     mutable KeptByItem rests;
-    // Per item of a name another item has too, its tail's key.
+    // Per item of a name another item has too, its tail's key, where the
+    // tails are not compared as texts.
     mutable KeptByMap tails;
+    mutable std::size_t tailsCompared = 0;
     mutable std::vector<unsigned char> scratch;
     mutable itemtext::Utf8Composer text;
 };
