@@ -195,7 +195,7 @@ KeyStart startFrom(const unsigned char *bytes, std::size_t n, std::size_t kept,
 {
     constexpr std::size_t kStart = KeyRests::kStartBytes;
     const std::uint16_t slot = starts.empty() ? 0 : starts.slotOf(bytes, n);
-    const std::size_t from = starts.empty() ? 0 : starts.from[slot];
+    const std::size_t from = starts.commonBytes(slot);
     if (rest) {
         // The rest's bytes that were worked out: some more than asked for,
         // in a slot whose keys begin with fewer common bytes than the longest.
@@ -326,7 +326,7 @@ int EntryOrder::compareKeyStart(const OrderEntry &e, const std::string &bytes) c
     // The entry's key begins with its slot's common bytes, then the bytes
     // the entry keeps. The bytes, a key's start, hold no zero; a zero in the
     // entry's bytes is the key's end, before any byte.
-    const std::size_t from = starts.empty() ? 0 : starts.from[e.slot()];
+    const std::size_t from = starts.commonBytes(e.slot());
     const std::size_t common = std::min(bytes.size(), from);
     if (const int c = common == 0 ? 0 : std::memcmp(starts.bytesOf(e.slot()), start, common))
         return c < 0 ? -1 : 1;

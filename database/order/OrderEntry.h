@@ -63,7 +63,9 @@ struct CommonStarts
     // The slot of a key, from its first bytes: more than `longest` of them,
     // or all of it.
     std::uint16_t slotOf(const unsigned char *key, std::size_t size) const;
-    // The bytes every key of the slot begins with: `from[slot]` of them.
+    // How many bytes every key of the slot begins with: none without starts.
+    std::size_t commonBytes(std::uint16_t slot) const { return empty() ? 0 : from[slot]; }
+    // The bytes every key of the slot begins with: commonBytes() of them.
     const char *bytesOf(std::uint16_t slot) const;
 };
 
@@ -179,7 +181,7 @@ private:
     // and the fourteen the entry keeps.
     std::size_t restFrom(const OrderEntry &e) const
     {
-        return (starts.empty() ? 0 : starts.from[e.slot()]) + KeyRests::kStartBytes;
+        return starts.commonBytes(e.slot()) + KeyRests::kStartBytes;
     }
 
     const ItemArena &arena;
