@@ -256,24 +256,28 @@ std::size_t homeSlot(ItemArena::Id id, std::size_t mask)
 }
 } // namespace
 
+template <typename Table> auto &KeyRests::KeptByMap::slotFor(Table &table, ItemArena::Id id)
+{
+    const std::size_t mask = table.size() - 1;
+    std::size_t i = homeSlot(id, mask);
+    while (table[i].id != id && table[i].id != kNone)
+        i = (i + 1) & mask;
+    return table[i];
+}
+
 KeyRests::Kept &KeyRests::KeptByMap::operator[](ItemArena::Id id)
 {
     Part &part = parts[id % kParts];
     // At most three slots in four taken, so that a look ends soon.
     if (4 * (part.used + 1) > 3 * part.table.size())
         grow(part);
-    const std::size_t mask = part.table.size() - 1;
-    for (std::size_t i = homeSlot(id, mask);; i = (i + 1) & mask) {
-        Slot &slot = part.table[i];
-        if (slot.id == id)
-            return slot.kept;
-        if (slot.id == kNone) {
-            slot.id = id;
-            ++part.used;
-            ++count;
-            return slot.kept;
-        }
+    Slot &slot = slotFor(part.table, id);
+    if (slot.id == kNone) {
+        slot.id = id;
+        ++part.used;
+        ++count;
     }
+    return slot.kept;
 }
 
 const KeyRests::Kept *KeyRests::KeptByMap::find(ItemArena::Id id) const
@@ -281,28 +285,17 @@ const KeyRests::Kept *KeyRests::KeptByMap::find(ItemArena::Id id) const
     const Part &part = parts[id % kParts];
     if (part.table.empty())
         return nullptr;
-    const std::size_t mask = part.table.size() - 1;
-    for (std::size_t i = homeSlot(id, mask);; i = (i + 1) & mask) {
-        const Slot &slot = part.table[i];
-        if (slot.id == id)
-            return &slot.kept;
-        if (slot.id == kNone)
-            return nullptr;
-    }
+    const Slot &slot = slotFor(part.table, id);
+    return slot.id == id ? &slot.kept : nullptr;
 }
 
 void KeyRests::KeptByMap::grow(Part &part)
 {
     std::vector<Slot> old(std::max<std::size_t>(16, 2 * part.table.size()));
     old.swap(part.table);
-    const std::size_t mask = part.table.size() - 1;
     for (const Slot &slot : old) {
-        if (slot.id == kNone)
-            continue;
-        std::size_t i = homeSlot(slot.id, mask);
-        while (part.table[i].id != kNone)
-            i = (i + 1) & mask;
-        part.table[i] = slot;
+        if (slot.id != kNone)
+            slotFor(part.table, slot.id) = slot;
     }
 }
 

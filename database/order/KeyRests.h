@@ -189,6 +189,8 @@ private:
             std::size_t used = 0;
         };
         static void grow(Part &part);
+        // The slot that holds the item, or the free one where it would go.
+        template <typename Table> static auto &slotFor(Table &table, ItemArena::Id id);
         std::array<Part, kParts> parts;
         std::size_t count = 0;
     };
