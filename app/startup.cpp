@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "platform/heap.h"
 #ifdef Q_OS_WIN
 #include "platform/win32.h"
 #endif
@@ -80,6 +81,8 @@ void prepareOrderAfterFirstPaint(QWidget *window)
 
 std::unique_ptr<frmMain> openWindow()
 {
+    // Before the window exists, whose first paint writes the most memory.
+    platform::heapInLargePages();
     markProgramRunning();
     installAccessibility();
     auto window = std::make_unique<frmMain>();

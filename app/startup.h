@@ -9,10 +9,10 @@ namespace app {
 class frmMain;
 
 // What the program does from its start to its window's first paint, in
-// order: the running mark, the accessibility factories, the window, the
-// application's data and icon, the window's place, the order's tables
-// readied after the first paint; then the window is shown. main() and the
-// start-up benchmark both start so.
+// order: the heap's large pages, the running mark, the accessibility
+// factories, the window, the application's data and icon, the window's
+// place, the order's tables readied after the first paint; then the window
+// is shown. main() and the start-up benchmark both start so.
 std::unique_ptr<frmMain> openWindow();
 
 // The program's name, version, maker and icon, the same on every platform as

@@ -24,6 +24,7 @@
 #include "database/reading/ParseAhead.h"
 #include "engine/numerology.h"
 #include "frmMain.h"
+#include "platform/heap.h"
 #include "startup.h"
 
 #include <QAbstractItemView>
@@ -361,6 +362,9 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The heap as the program's start-up leaves it, so that a load here
+    // allocates as it does in the program.
+    platform::heapInLargePages();
     const auto lines = [](int n, Kind kind) {
         const char *kinds[] = {"",
                                " in UTF-16",
