@@ -45,17 +45,10 @@ constexpr std::uintptr_t roundUp(std::uintptr_t value)
     return (value + kLargePage - 1) & ~(kLargePage - 1);
 }
 
-struct Prepared
-{
-    bool done = false;
-    bool ready = false;
-    // Kept for the life of the process: freed, it would give its place back
-    // to the top, and the next block would start short of the boundary
-    // again. Only its first bytes are ever written.
-    void *filler = nullptr;
-};
-
-Prepared prepared;
+// Kept for the life of the process: freed, it would give its place back to
+// the top, and the next block would start short of the boundary again. Only
+// its first bytes are ever written.
+void *filler = nullptr;
 
 bool prepare()
 {
@@ -67,9 +60,9 @@ bool prepare()
     // its header just before: nothing in the reserve is written before it is
     // marked (a range written before keeps its small pages).
     const std::uintptr_t boundary = roundUp(top + kHeader + kFillerMin);
-    prepared.filler = std::malloc(boundary - kHeader - top - sizeof(std::size_t));
+    filler = std::malloc(boundary - kHeader - top - sizeof(std::size_t));
     auto *reserve = static_cast<char *>(std::malloc(kReserve));
-    if (!prepared.filler || !reserve) {
+    if (!filler || !reserve) {
         std::free(reserve);
         return false;
     }
@@ -96,11 +89,8 @@ bool prepare()
 bool heapInLargePages()
 {
 #if FAMESCOPE_LARGE_PAGE_HEAP
-    if (!prepared.done) {
-        prepared.done = true;
-        prepared.ready = prepare();
-    }
-    return prepared.ready;
+    static const bool ready = prepare();
+    return ready;
 #else
     return false;
 #endif

@@ -23,9 +23,9 @@
 // Two items of the same name tie through the name and the 500 blanks after
 // it; their order is their tails' order: short tails are compared by the
 // collation, longer ones by their keys, kept instead, a few bytes each. A key
-// longer than kMaxBytes (an item of
-// thousands of characters) is not kept whole: two rests that still tie there
-// are left to the collation's comparison of the texts.
+// longer than kMaxBytes (an item of thousands of characters) is not kept
+// whole: two rests that still tie there are left to the collation's
+// comparison of the texts.
 
 namespace database {
 
